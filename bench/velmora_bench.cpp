@@ -1,0 +1,217 @@
+// Measures start-up, new tabs, memory, idle load and tab switches of a real
+// browser instance on this machine and prints one line per figure.
+
+#include "HttpServer.h"
+#include "TestEnvironment.h"
+
+#include "Program.h"
+#include "frmMain.h"
+
+#include "TabstripP.h"
+#include "WebBrowser.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTextStream>
+#include <QThread>
+
+#include <functional>
+#include <unistd.h>
+
+using velmora::mainwindow::frmMain;
+
+namespace {
+
+bool waitFor(const std::function<bool()> &done, int timeoutMs = 30000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+QList<int> childrenOf(int pid)
+{
+    QList<int> result;
+    const QDir proc(QStringLiteral("/proc"));
+    for (const QString &entry : proc.entryList(QDir::Dirs)) {
+        bool ok = false;
+        const int candidate = entry.toInt(&ok);
+        if (!ok)
+            continue;
+        QFile stat(proc.filePath(entry + QStringLiteral("/stat")));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const int close = line.lastIndexOf(')');
+        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+        if (fields.size() > 1 && fields.at(1).toInt() == pid)
+            result.append(candidate);
+    }
+    return result;
+}
+
+QList<int> processTree()
+{
+    QList<int> tree{static_cast<int>(getpid())};
+    for (int i = 0; i < tree.size(); ++i)
+        tree.append(childrenOf(tree.at(i)));
+    return tree;
+}
+
+// Proportional set size of the whole tree, so shared pages count once.
+double treeMemoryMB()
+{
+    qint64 kb = 0;
+    for (int pid : processTree()) {
+        QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+        if (!rollup.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : rollup.readAll().split('\n')) {
+            if (line.startsWith("Pss:"))
+                kb += line.mid(4).trimmed().split(' ').first().toLongLong();
+        }
+    }
+    return kb / 1024.0;
+}
+
+// CPU time of the whole tree in clock ticks.
+qint64 treeCpuTicks()
+{
+    qint64 ticks = 0;
+    for (int pid : processTree()) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 12)
+            ticks += fields.at(11).toLongLong() + fields.at(12).toLongLong();
+    }
+    return ticks;
+}
+
+bool blankLoaded(frmMain &main, int n)
+{
+    auto *web = main.web(n);
+    return web && web->hasPage() && !web->Busy() &&
+           web->LocationURL() == QStringLiteral("about:blank");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (getuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QTextStream out(stdout);
+
+    velmora::test::TestEnvironment env;
+    env.installLanguageFiles();
+    velmora::test::HttpServer server;
+    server.setPage(QStringLiteral("/a.html"), QStringLiteral("Page A"),
+                   QStringLiteral("Benchmark page"));
+    const QString url = server.url(QStringLiteral("/a.html")).toString();
+
+    velmora::Program program(velmora::platform::makeRealServices());
+    program.start(url);
+    frmMain &main = program.mainWindow();
+    const bool started = waitFor([&] {
+        auto *web = main.web(1);
+        return web && web->LocationURL() == url && !web->Busy();
+    });
+    out << "start-up to first page loaded: " << sinceStart.elapsed() << " ms"
+        << (started ? "" : " (timed out)") << Qt::endl;
+
+    QElapsedTimer timer;
+    timer.start();
+    main.cmdNew_Click();
+    const int first = main.currentTabNumber();
+    waitFor([&] { return blankLoaded(main, first); });
+    out << "one new tab to about:blank loaded: " << timer.elapsed() << " ms" << Qt::endl;
+    main.cmdClose_Click();
+    waitFor([] { return false; }, 1000);
+
+    out << "memory, 1 open tab: " << qRound(treeMemoryMB()) << " MB" << Qt::endl;
+    const double oneTab = treeMemoryMB();
+    for (int i = 1; i < 20; ++i) {
+        main.cmdNew_Click();
+        const int n = main.currentTabNumber();
+        waitFor([&] { return blankLoaded(main, n); });
+    }
+    waitFor([] { return false; }, 2000);
+    const double twentyTabs = treeMemoryMB();
+    out << "memory, 20 open tabs: " << qRound(twentyTabs) << " MB ("
+        << QString::number((twentyTabs - oneTab) / 19, 'f', 1) << " MB per further tab)"
+        << Qt::endl;
+
+    // Idle load with 20 open tabs.
+    const qint64 ticksBefore = treeCpuTicks();
+    timer.restart();
+    waitFor([] { return false; }, 30000);
+    const double seconds = timer.elapsed() / 1000.0;
+    const double cpu = (treeCpuTicks() - ticksBefore) / double(sysconf(_SC_CLK_TCK)) / seconds;
+    out << "idle CPU with 20 open tabs over " << qRound(seconds)
+        << " s: " << QString::number(cpu * 100, 'f', 2) << " % of one core" << Qt::endl;
+
+    // Tab switch: the row's handlers and one pass of the event loop.
+    qint64 worst = 0;
+    qint64 total = 0;
+    const int switches = 50;
+    for (int i = 0; i < switches; ++i) {
+        const int target = 2 + (i * 7) % 19;
+        QElapsedTimer one;
+        one.start();
+        main.Tabstrip1->setValue(target);
+        QCoreApplication::processEvents();
+        const qint64 ns = one.nsecsElapsed();
+        total += ns;
+        worst = std::max(worst, ns);
+    }
+    out << "tab switch: " << QString::number(total / switches / 1e6, 'f', 2) << " ms average, "
+        << QString::number(worst / 1e6, 'f', 2) << " ms worst" << Qt::endl;
+
+    for (int i = 20; i < 100; ++i) {
+        main.cmdNew_Click();
+        const int n = main.currentTabNumber();
+        waitFor([&] { return blankLoaded(main, n); });
+    }
+    waitFor([] { return false; }, 2000);
+    out << "memory, 100 open tabs: " << qRound(treeMemoryMB()) << " MB" << Qt::endl;
+
+    // Close all but one, then open and close tabs until 1000 numbers were used.
+    while (main.Tabstrip1->tabs().toInt() < 1000) {
+        main.cmdNew_Click();
+        const int n = main.currentTabNumber();
+        waitFor([&] { return blankLoaded(main, n); }, 5000);
+        main.cmdClose_Click();
+    }
+    for (int i = 0; i < 120; ++i) {
+        if (main.Tabstrip1->tabs().toInt() <= 0)
+            break;
+        const int before = main.currentTabNumber();
+        main.cmdClose_Click();
+        if (main.currentTabNumber() == before)
+            break;
+    }
+    waitFor([] { return false; }, 3000);
+    const double afterThousand = treeMemoryMB();
+    out << "memory after 1000 tabs opened and closed (1 open): " << qRound(afterThousand)
+        << " MB (" << QString::number(afterThousand - oneTab, 'f', 0)
+        << " MB above one open tab)" << Qt::endl;
+
+    out.flush();
+    _exit(0);
+}

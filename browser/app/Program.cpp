@@ -1,0 +1,64 @@
+#include "Program.h"
+
+#include "frmMain.h"
+#include "frmOptions.h"
+
+#include "AddressHistory.h"
+#include "Language.h"
+#include "OneValueFiles.h"
+#include "ProgramFolder.h"
+#include "SettingsStore.h"
+#include "TabHelpers.h"
+
+#include <QWidget>
+
+namespace velmora {
+
+Program::Program(platform::Services services)
+    : m_platform(std::move(services)),
+      m_folder(std::make_unique<services::ProgramFolder>()),
+      m_settings(std::make_unique<services::SettingsStore>()),
+      m_files(std::make_unique<services::OneValueFiles>(*m_folder)),
+      m_history(std::make_unique<services::AddressHistory>(*m_folder)),
+      m_language(std::make_unique<services::Language>()),
+      m_tabMaps(std::make_unique<services::TabMaps>())
+{
+    m_language->setTwipsPerPixel(m_platform.system->twipsPerPixelX());
+}
+
+Program::~Program()
+{
+    // Windows go before the services their browsers were made by.
+    delete m_options.data();
+    delete m_main.data();
+}
+
+mainwindow::frmMain &Program::mainWindow()
+{
+    if (!m_main)
+        m_main = new mainwindow::frmMain(*this);
+    return *m_main;
+}
+
+windows::frmOptions &Program::options()
+{
+    if (!m_options)
+        m_options = new windows::frmOptions(*this);
+    return *m_options;
+}
+
+QList<QWidget *> Program::otherWindows() const
+{
+    QList<QWidget *> result;
+    if (m_options)
+        result.append(m_options.data());
+    return result;
+}
+
+void Program::start(const QString &commandLine)
+{
+    m_commandLine = commandLine;
+    mainWindow().Form_Load();
+}
+
+} // namespace velmora

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "platform/Services.h"
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QWidget;
+
+namespace velmora::services {
+class ProgramFolder;
+class SettingsStore;
+class OneValueFiles;
+class AddressHistory;
+class Language;
+struct TabMaps;
+} // namespace velmora::services
+
+namespace velmora::mainwindow {
+class frmMain;
+}
+namespace velmora::windows {
+class frmOptions;
+}
+
+namespace velmora {
+
+// One running browser: owns the platform services, the shared tables and
+// every window. Windows receive it and reach each other through it.
+class Program
+{
+public:
+    explicit Program(platform::Services services);
+    ~Program();
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
+
+    platform::Services &platform() { return m_platform; }
+    platform::Dialogs &dialogs() { return *m_platform.dialogs; }
+    platform::SystemFacts &system() { return *m_platform.system; }
+    platform::InternetState &internet() { return *m_platform.internet; }
+    platform::WebBrowserFactory &browsers() { return *m_platform.browsers; }
+
+    services::ProgramFolder &folder() { return *m_folder; }
+    services::SettingsStore &settings() { return *m_settings; }
+    services::OneValueFiles &files() { return *m_files; }
+    services::AddressHistory &history() { return *m_history; }
+    services::Language &language() { return *m_language; }
+    services::TabMaps &tabMaps() { return *m_tabMaps; }
+
+    // Windows are created on first use and live until the program ends.
+    mainwindow::frmMain &mainWindow();
+    windows::frmOptions &options();
+    bool hasMainWindow() const { return !m_main.isNull(); }
+    // Every loaded window but the main window, for the closing walk.
+    QList<QWidget *> otherWindows() const;
+
+    // Opens the main window the way a start from the command line does.
+    void start(const QString &commandLine);
+    QString commandLine() const { return m_commandLine; }
+
+    // Shared module state.
+    bool mainLoaded = false;
+    bool appClosing = false;
+    bool startOffline = false;
+    bool loadAutosave = false;
+    QString siteURL;
+
+    // The hot-word table as the address bar reads it: position k holds row k + 1.
+    QStringList hotWords;
+    QStringList hotUrls;
+    int hwCount = 0;
+
+private:
+    platform::Services m_platform;
+    std::unique_ptr<services::ProgramFolder> m_folder;
+    std::unique_ptr<services::SettingsStore> m_settings;
+    std::unique_ptr<services::OneValueFiles> m_files;
+    std::unique_ptr<services::AddressHistory> m_history;
+    std::unique_ptr<services::Language> m_language;
+    std::unique_ptr<services::TabMaps> m_tabMaps;
+    QPointer<mainwindow::frmMain> m_main;
+    QPointer<windows::frmOptions> m_options;
+    QString m_commandLine;
+};
+
+} // namespace velmora

@@ -1,0 +1,319 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <array>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QSlider;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+
+namespace kelvane {
+class TabstripP;
+}
+
+namespace velmora {
+class Program;
+}
+
+namespace velmora::platform {
+class WebBrowser;
+class WebDocument;
+} // namespace velmora::platform
+
+namespace velmora::services {
+struct ToolbarParts;
+}
+
+namespace velmora::mainwindow {
+
+class Bar;
+
+// The browser's main window: one page per tab, the address bar, menus,
+// toolbar, tab row and status bar. Its handlers keep the names of the
+// events they answer; the window's parts live in several source files.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static constexpr int MaxTab = 1000;
+    static constexpr int ProgressTabs = 256; // progress is remembered for tabs 0..255
+
+    explicit frmMain(Program &program, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    Program &program() { return m_program; }
+
+    // Life cycle.
+    void Form_Load();
+    void Form_Resize();
+    void Form_Unload();
+    void Form_Terminate();
+    bool Form_QueryUnload(); // false: the closing was cancelled
+    void Form_Activate();
+
+    // Tabs.
+    void cmdNew_Click();
+    void cmdClose_Click();
+    void mnuCloseAllTabs_Click();
+    void goBack();
+    void goForward();
+    void goHome();
+    void stopLoading();
+    QString getTitle(int index) const;
+
+    // Tab row and slider.
+    void Tabstrip1_change();
+    void Tabstrip1_click();
+    void Tabstrip1_mouseDown(int Button, int Shift, float x, float y);
+    void popCloseIt_Click();
+    void spinbutton1_Scroll();
+
+    // Page events of Web(Index).
+    void Web_BeforeNavigate2(int Index, const QString &URL, bool *Cancel);
+    void Web_NewWindow2(int Index, platform::WebBrowser **ppDisp, bool *Cancel);
+    void Web_NavigateComplete2(int Index, const QString &URL);
+    void Web_DocumentComplete(int Index, const QString &URL);
+    void Web_DownloadComplete(int Index);
+    void Web_ProgressChange(int Index, int Progress, int ProgressMax);
+    void Web_StatusTextChange(int Index, const QString &Text);
+    void Web_TitleChange(int Index, const QString &Text);
+    void Web_WindowClosing(int Index, bool isChildWindow, bool *Cancel);
+    void Web_GotFocus(int Index);
+    void Web_LostFocus(int Index);
+    void HTML_onmousemove();
+
+    // Address bar and suggestion list.
+    void Combo1_Change();
+    void Combo1_KeyDown(int KeyCode, int Shift);
+    void Combo1_Click();
+    void Combo1_GotFocus();
+    void Combo1_LostFocus();
+    void cmdGo_Click();
+    void lblGo_Click();
+    void chang_Timer();
+    void podskazka_Click();
+    void podskazka_DblClick();
+    void podskazka_KeyDown(int KeyCode, int Shift);
+    void podskazka_GotFocus();
+    void podskazka_LostFocus();
+
+    // Timers.
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Timer5_Timer();
+    void TimResol_Timer();
+    void tmrUnload_Timer();
+    void autosave_Timer();
+    void memory_Timer();
+    void tmrUpd_Timer();
+
+    void Command3_Click();
+
+    // The browser control of a tab; null when the number has none.
+    platform::WebBrowser *web(int index) const;
+    int webCount() const { return static_cast<int>(Web.size()); }
+    int currentTabNumber() const;
+    int twipsPerPixel() const;
+
+    // Controls, named as the window's parts refer to them.
+    QWidget *form = nullptr; // the client area the controls are placed on
+    QToolBar *Toolbar1 = nullptr;
+    QLabel *lblAddress = nullptr;
+    QComboBox *Combo1 = nullptr;
+    QListWidget *podskazka = nullptr;
+    QPushButton *cmdGo = nullptr;
+    QLabel *lblGo = nullptr;
+    QSlider *spinbutton1 = nullptr;
+    QPushButton *cmdClose = nullptr;
+    QPushButton *Command3 = nullptr;
+    kelvane::TabstripP *Tabstrip1 = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+    QLabel *statusPanel1 = nullptr;
+    QLabel *statusPanel2 = nullptr;
+    Bar *Bar1 = nullptr;
+    QCheckBox *Check1 = nullptr; // offline state, 1 = offline
+    QCheckBox *Check2 = nullptr; // tab catch: refuses new windows
+    QCheckBox *Check3 = nullptr; // window filter: refuses new windows
+    QWidget *MB = nullptr;
+    QWidget *IE = nullptr;
+    QObject *cdlOpen = nullptr;
+    QMenu *popClose = nullptr;
+    QAction *popCloseIt = nullptr;
+
+    // Menus: submenus and items by their names.
+    QMenu *menuNamed(const QString &name) const;
+    QAction *actionNamed(const QString &name) const;
+    QAction *mnuNew = nullptr;
+    QAction *mnuClose = nullptr;
+    QAction *mnuCloseAllTabs = nullptr;
+    QAction *mnuBack = nullptr;
+    QAction *mnuForward = nullptr;
+    QAction *mnuStop = nullptr;
+    QAction *mnuRefresh = nullptr;
+    QAction *mnuHome = nullptr;
+    QAction *mnuTop = nullptr;
+    QAction *mnuOffline = nullptr;
+    QAction *mnuTabCatch = nullptr;
+    QAction *mnuWinCatch = nullptr;
+    QAction *CAutosave = nullptr;
+    QAction *mnuIE = nullptr;
+    QAction *mnuNoLabels = nullptr;
+    QAction *mnuMemMesOff = nullptr;
+    QAction *mnuShowFavorites = nullptr;
+    QMenu *mnuLanguage = nullptr;
+    std::vector<QAction *> mnulng;
+
+    // Timers of the window.
+    QTimer *Timer1 = nullptr;
+    QTimer *Timer2 = nullptr;
+    QTimer *Timer5 = nullptr;
+    QTimer *TimResol = nullptr;
+    QTimer *tmrUnload = nullptr;
+    QTimer *autosave = nullptr;
+    QTimer *chang = nullptr;
+    QTimer *memory = nullptr;
+    QTimer *tmrUpd = nullptr;
+
+    // Window state.
+    int FocusOwner = 3;
+    int prevFocusOwner = 3;
+    bool pageFocusPending = false;
+    bool unloading = false;
+    bool exiting = false;
+    bool initialLayout = false;
+    QString systemDir;
+    bool memSaveTag = false;
+    QPointer<platform::WebBrowser> newWindowObject;
+    int currentTab = 0;
+    int sliderPos = 0;
+    int repeatCount = 0;
+    bool updateArmed = false;
+    bool crashSave = false;
+    bool favoritesShownAtLoad = false;
+
+    // Address bar state.
+    bool addressEdited = false;
+    bool rearmHint = false;
+    bool hintRebuild = false;
+    bool hintBusy = false;
+    bool hintPicking = false;
+    bool suppressComboClick = false;
+    QString typedBeforeHint;
+
+    // Synchroniser state.
+    double statusWidth = 0;
+    bool autosaveArmed = false;
+    bool firstPaintDone = false;
+
+    // Per-tab state by tab number.
+    std::array<QString, MaxTab + 1> newURL;
+    std::array<QString, MaxTab + 1> prevURL;
+    std::array<long, ProgressTabs> tabProgress{};
+    std::array<long, ProgressTabs> tabProgressMax{};
+
+    // The current tab's document, bound by the synchroniser.
+    QPointer<platform::WebDocument> HTML;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void createTimers();
+    void connectControls();
+    // Loads a new element of Web at the next free index (the new tab number).
+    platform::WebBrowser *loadWeb();
+    void connectWeb(platform::WebBrowser *browser, int index);
+    void unloadWeb(int index);
+    void sizeWindowToScreen();
+    void refreshAfterClose();
+    void showOnlyPage(int n);
+    void setWindowCaption(const QString &caption);
+    QString programTitle() const;
+    void Form_Paint();
+    int windowStateCode() const;
+    void setWindowStateCode(int state);
+    void fillLanguageMenu(const QStringList &languages);
+    void layoutToolbar();
+    void placeToolbarChecks();
+    services::ToolbarParts toolbarParts() const;
+    int toolbarButtonWidth() const;
+    // The slider's own moves are the user's; the window's writes are not.
+    void setSliderRange(int maximum);
+    void setSliderValue(int value);
+
+    // Private helpers of frmMain_pageevents.cpp (page events).
+    // -- page events section --
+
+    // Private helpers of frmMain_addressbar.cpp / frmMain_suggestions.cpp.
+    // -- address bar section --
+public:
+    // The history rows offered for a typed text, in history order: rows that
+    // begin with it, or begin with "www." followed by it (letter case counts).
+    static QStringList buildSuggestions(const QStringList &history, const QString &typed);
+    // The key codes and shift state the address bar's key handlers take
+    // (Enter 13, Escape 27, Up 38, Down 40; shift 1, control 2, alt 4).
+    static int keyCodeOf(int qtKey);
+    static int shiftStateOf(Qt::KeyboardModifiers modifiers);
+    // Hot words replaced in a row by one change of the address text; a cycle
+    // of hot words stops there.
+    static constexpr int MaxHotWordChain = 32;
+
+private:
+    class AddressBarEvents;
+    void connectAddressBar();
+    QString addressText() const;
+    void setAddressText(const QString &text);
+    void putCaretAtEnd();
+    bool hintListShown() const;
+    int hintListIndex() const;
+    void setHintListIndex(int index);
+    void copyHintToAddress();
+    const QStringList &historyRows();
+    void removeErrorPageWrappers();
+    void replaceHotWord();
+    AddressBarEvents *m_addressBarEvents = nullptr;
+    QStringList m_historyRows;
+    bool m_historyRowsValid = false;
+    QPointer<QObject> m_historyModel;
+    int m_changeDepth = 0;
+    int m_hotWordSubstitutions = 0;
+
+    // Private helpers of frmMain_timers.cpp / frmMain_layout.cpp.
+    // -- timers and layout section --
+    // Binds HTML to a page document and its mouse-move event to HTML_onmousemove.
+    void bindHTML(platform::WebDocument *document);
+    // The load holds the enabled timers until it ends; they count as enabled then.
+    bool timer1Enabled() const;
+    // Width of a text in the window's font, in twips.
+    double textWidthTwips(const QString &text) const;
+    bool m_layoutYielding = false;
+    bool m_inResizeEvent = false;
+
+    Program &m_program;
+    std::vector<platform::WebBrowser *> Web;
+    QList<QTimer *> m_enabledTimers;
+    bool m_sliderByCode = false;
+};
+
+} // namespace velmora::mainwindow

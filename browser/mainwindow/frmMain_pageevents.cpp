@@ -1,0 +1,315 @@
+#include "frmMain.h"
+
+#include "Bar.h"
+
+#include "Program.h"
+#include "frmOptions.h"
+
+#include "AddressHistory.h"
+#include "Language.h"
+#include "OneValueFiles.h"
+#include "RuntimeError.h"
+#include "Steps.h"
+#include "TabHelpers.h"
+
+#include "TabstripP.h"
+#include "WebBrowser.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTimer>
+
+namespace velmora::mainwindow {
+
+using services::step;
+
+namespace {
+
+constexpr int CaptionLength = 20;
+// Rows 0..7 of the favourite-address list hold the first sites ever visited.
+constexpr int FavouriteBlock = 8;
+
+bool isWebAddress(const QString &loc)
+{
+    return (loc.startsWith(QLatin1String("http://")) || loc.startsWith(QLatin1String("ftp://"))
+            || loc.startsWith(QLatin1String("https://")))
+           && loc != QLatin1String("http:///");
+}
+
+// The control of a tab; a number without one fails the step that asks.
+platform::WebBrowser &control(const frmMain &window, int index)
+{
+    platform::WebBrowser *browser = window.web(index);
+    if (!browser)
+        throw services::RuntimeError(services::RuntimeError::SubscriptOutOfRange,
+                                     "no browser control for this tab");
+    return *browser;
+}
+
+} // namespace
+
+void frmMain::Web_BeforeNavigate2(int Index, const QString &URL, bool *Cancel)
+{
+    // Page scripts navigate all the time; they must not count as requests.
+    if (URL.left(10) == QLatin1String("javascript"))
+        return;
+    if (URL == QLatin1String("http:///")) {
+        *Cancel = true;
+        return;
+    }
+    const auto i = static_cast<size_t>(Index);
+    step([&] { prevURL.at(i) = control(*this, Index).LocationURL(); });
+    step([&] { newURL.at(i) = URL; });
+    step([&] {
+        if (newURL.at(i) == prevURL.at(i))
+            ++repeatCount;
+        else
+            repeatCount = 0;
+        // A page that keeps reloading itself is stopped on the tenth try.
+        if (repeatCount >= 10) {
+            *Cancel = true;
+            repeatCount = 0;
+            control(*this, Index).Stop();
+        }
+    });
+    // A tab opened for a new window has no caption until it asks for a page.
+    step([&] {
+        const int m = Tabstrip1->tabs().toInt() - 1;
+        if (!Tabstrip1->tabCaption(m).isEmpty())
+            return;
+        const QString &address = newURL.at(static_cast<size_t>(m));
+        Tabstrip1->setTabCaption(m, address.size() < CaptionLength
+                                        ? address
+                                        : address.left(CaptionLength) + QStringLiteral("..."));
+    });
+}
+
+void frmMain::Web_NewWindow2(int Index, platform::WebBrowser **ppDisp, bool *Cancel)
+{
+    QCoreApplication::processEvents();
+
+    if (mnuIE->isChecked()) {
+        // The control reports the new window's address only once we let it go
+        // unanswered; that report is for this request alone.
+        *Cancel = false;
+        step([&] {
+            platform::WebBrowser *opener = web(Index);
+            if (!opener)
+                return;
+            auto *relay = new QObject(this);
+            connect(
+                opener, &platform::WebBrowser::NewWindowToPlatform, relay,
+                [this, relay](const QString &url) {
+                    step([&] { m_program.system().openInSystemBrowser(url); });
+                    relay->deleteLater();
+                },
+                Qt::SingleShotConnection);
+            QTimer::singleShot(0, relay, [relay] { relay->deleteLater(); });
+        });
+        return;
+    }
+    if (Check2->isChecked() || Check3->isChecked()) {
+        *Cancel = true;
+        return;
+    }
+
+    // No tab beyond number 1000: such a window is refused.
+    int tabs = MaxTab + 1;
+    step([&] { tabs = Tabstrip1->tabs().toInt(); });
+    if (tabs > MaxTab || !step([&] { Tabstrip1->setTabs(tabs + 1); })) {
+        *Cancel = true;
+        return;
+    }
+    int n = -1;
+    step([&] { n = Tabstrip1->tabs().toInt() - 1; });
+    if (n <= 0 || n > MaxTab) {
+        *Cancel = true;
+        return;
+    }
+    platform::WebBrowser *browser = nullptr;
+    step([&] {
+        while (webCount() <= n)
+            loadWeb();
+        browser = web(n);
+    });
+    if (!browser) {
+        *Cancel = true;
+        return;
+    }
+    step([&] { browser->setVisible(true); });
+    step([&] { browser->setSilent(false); });
+
+    if (m_program.options().opNW) {
+        step([&] { Tabstrip1->setValue(n); });
+    } else {
+        // A control shown last covers its siblings; the current page stays in front.
+        step([&] { control(*this, currentTabNumber()).widget()->raise(); });
+    }
+
+    if (m_program.system().isForegroundWindow(this)) {
+        step([&] {
+            platform::WebBrowser &current = control(*this, currentTabNumber());
+            if (current.hasPage())
+                current.Document()->focus();
+        });
+        step([&] { control(*this, currentTabNumber()).SetFocus(); });
+        pageFocusPending = true;
+    }
+    FocusOwner = 2;
+
+    *ppDisp = browser;
+    newWindowObject = browser;
+
+    step([&] {
+        const int visible = services::countVisibleTabs(*Tabstrip1);
+        if (visible < 2)
+            return;
+        auto &maps = m_program.tabMaps();
+        setSliderRange(visible - 1);
+        services::mapTabsToPositions(*Tabstrip1, maps);
+        setSliderValue(maps.tabToPos.at(static_cast<size_t>(currentTabNumber())));
+        sliderPos = spinbutton1->value();
+    });
+}
+
+void frmMain::Web_NavigateComplete2(int Index, const QString &)
+{
+    platform::WebBrowser *browser = web(Index);
+    if (!browser)
+        return;
+    QString loc;
+    step([&] { loc = browser->LocationURL(); });
+    if (isWebAddress(loc)) {
+        step([&] { browser->setSilent(true); });
+        step([&] {
+            const QString h = services::AddressHistory::getHostPart(loc);
+            // The list is reordered behind the address text; neither the text
+            // nor the address bar's handlers may notice.
+            const QString text = Combo1->currentText();
+            {
+                const QSignalBlocker blockCombo(Combo1);
+                const QSignalBlocker blockEdit(Combo1->lineEdit());
+                int found = -1;
+                for (int row = 0; row < Combo1->count(); ++row) {
+                    if (Combo1->itemText(row) == h) {
+                        found = row;
+                        break;
+                    }
+                }
+                if (m_program.options().save_mode) {
+                    if (found >= 0)
+                        Combo1->removeItem(found);
+                    Combo1->insertItem(0, h);
+                } else if (found >= 0) {
+                    Combo1->removeItem(found);
+                    Combo1->insertItem(found >= FavouriteBlock ? FavouriteBlock : 0, h);
+                } else if (Combo1->count() < FavouriteBlock) {
+                    Combo1->addItem(h);
+                } else {
+                    Combo1->insertItem(FavouriteBlock, h);
+                }
+                if (Combo1->currentText() != text)
+                    Combo1->setEditText(text);
+            }
+        });
+        step([&] { m_program.history().saveHistory(*Combo1); });
+    }
+    if (Index == currentTabNumber()) {
+        step([&] {
+            Combo1->setEditText(browser->LocationURL());
+            Combo1->lineEdit()->deselect();
+        });
+    }
+    step([&] { newURL.at(static_cast<size_t>(Index)) = browser->LocationURL(); });
+}
+
+void frmMain::Web_DocumentComplete(int Index, const QString &URL)
+{
+    platform::WebBrowser *browser = web(Index);
+    if (!browser)
+        return;
+    step([&] { browser->setSilent(false); });
+    step([&] { newURL.at(static_cast<size_t>(Index)) = browser->LocationURL(); });
+    step([&] {
+        if (tmrUpd->isActive() && URL != m_program.files().getHomePage()
+            && !URL.startsWith(QLatin1String("about:"))
+            && !URL.startsWith(QLatin1String("file://")) && !URL.isEmpty())
+            updateArmed = true;
+    });
+}
+
+void frmMain::Web_DownloadComplete(int Index)
+{
+    if (Index == currentTabNumber())
+        pageFocusPending = true;
+    step([&] { newURL.at(static_cast<size_t>(Index)) = control(*this, Index).LocationURL(); });
+}
+
+void frmMain::Web_ProgressChange(int Index, int Progress, int ProgressMax)
+{
+    if (Index >= 0 && Index < ProgressTabs) {
+        tabProgressMax[static_cast<size_t>(Index)] = ProgressMax;
+        tabProgress[static_cast<size_t>(Index)] = Progress;
+    }
+    if (Index == currentTabNumber()) {
+        step([&] { Bar1->setValue(Progress); });
+        step([&] { Bar1->setMax(ProgressMax); });
+    }
+}
+
+void frmMain::Web_StatusTextChange(int Index, const QString &Text)
+{
+    if (unloading || Index != currentTabNumber())
+        return;
+    statusPanel1->setText(Text);
+}
+
+void frmMain::Web_TitleChange(int Index, const QString &Text)
+{
+    step([&] { setWindowCaption(Text + QStringLiteral(" - ") + programTitle()); });
+    step([&] {
+        Tabstrip1->setTabCaption(Index, Text.size() <= CaptionLength
+                                            ? Text
+                                            : Text.left(CaptionLength) + QStringLiteral("..."));
+    });
+}
+
+void frmMain::Web_WindowClosing(int Index, bool, bool *Cancel)
+{
+    // A page closing its own window closes its tab instead.
+    *Cancel = true;
+    step([&] { Tabstrip1->setValue(Index); });
+    step([&] { cmdClose_Click(); });
+}
+
+void frmMain::Web_GotFocus(int)
+{
+    FocusOwner = 2;
+}
+
+void frmMain::Web_LostFocus(int)
+{
+    FocusOwner = 3;
+}
+
+void frmMain::HTML_onmousemove()
+{
+    // The mouse over the page must not take the focus from the address bar,
+    // the slider, the suggestion list or the close button.
+    if (FocusOwner != 2 && FocusOwner != 3 && FocusOwner != 5)
+        return;
+    if (!m_program.system().isForegroundWindow(this))
+        return;
+    step([&] {
+        if (HTML)
+            HTML->focus();
+    });
+}
+
+} // namespace velmora::mainwindow

@@ -1,0 +1,258 @@
+#include "frmMain.h"
+
+#include "Bar.h"
+#include "Twips.h"
+
+#include "Language.h"
+#include "Program.h"
+#include "RuntimeError.h"
+#include "Steps.h"
+#include "TabHelpers.h"
+
+#include "TabstripP.h"
+#include "WebBrowser.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QListWidget>
+#include <QPaintEvent>
+#include <QSlider>
+#include <QTimer>
+
+#include <cmath>
+
+namespace velmora::mainwindow {
+
+using services::step;
+
+namespace {
+
+// A status panel's width is its fixed width once the window has set one.
+int panelWidth(const QLabel *panel)
+{
+    return panel->minimumWidth() == panel->maximumWidth() ? panel->minimumWidth()
+                                                          : panel->width();
+}
+
+// Sets a panel's width when it is off by a whole pixel or more.
+void setPanelWidth(QLabel *panel, double twips, int t)
+{
+    if (twips < 0)
+        throw services::RuntimeError(380, "invalid panel width");
+    const int wanted = twipsToPixels(twips, t);
+    if (std::abs(panelWidth(panel) - wanted) >= 1)
+        panel->setFixedWidth(wanted);
+}
+
+} // namespace
+
+bool frmMain::timer1Enabled() const
+{
+    if (Timer1->isActive())
+        return true;
+    return !unloading && !isVisible() && m_enabledTimers.contains(Timer1);
+}
+
+double frmMain::textWidthTwips(const QString &text) const
+{
+    return pixelsToTwips(fontMetrics().horizontalAdvance(text), twipsPerPixel());
+}
+
+void frmMain::bindHTML(platform::WebDocument *document)
+{
+    if (!document)
+        throw services::RuntimeError(91, "no page document");
+    if (HTML == document)
+        return;
+    if (HTML)
+        disconnect(HTML.data(), &platform::WebDocument::onmousemove, this,
+                   &frmMain::HTML_onmousemove);
+    HTML = document;
+    connect(document, &platform::WebDocument::onmousemove, this, &frmMain::HTML_onmousemove,
+            Qt::UniqueConnection);
+}
+
+void frmMain::Timer1_Timer()
+{
+    const int t = twipsPerPixel();
+    auto &lang = m_program.language();
+
+    // 1. Runs on every tick, whatever follows.
+    step([&] { bindHTML(web(currentTabNumber())->Document()); });
+    // 2.
+    if (!timer1Enabled() || !m_program.system().isForegroundWindow(this))
+        return;
+    // 3.
+    if (exiting)
+        return;
+    // 4. Shows the offline state of the previous tick.
+    step([&] {
+        const bool offline = Check1->isChecked();
+        if (mnuOffline->isChecked() != offline)
+            mnuOffline->setChecked(offline);
+    });
+    // 5. The list's first and last rows are never left selected.
+    step([&] {
+        if (hintPicking)
+            return;
+        const int last = podskazka->count() - 1;
+        if (last < 0)
+            return;
+        if (!podskazka->item(0)->isSelected() && !podskazka->item(last)->isSelected())
+            return;
+        podskazka->item(0)->setSelected(false);
+        podskazka->item(last)->setSelected(false);
+        if (last >= 1)
+            podskazka->item(1)->setSelected(false);
+    });
+    // 6. The state is cached by the platform: no read from disk per tick.
+    step([&] { Check1->setChecked(m_program.internet().isOffline()); });
+    // 7.
+    step([&] {
+        setWindowCaption(getTitle(currentTabNumber()) + QStringLiteral(" - ") + programTitle());
+    });
+    // 8.
+    int n = 0;
+    step([&] { n = services::countVisibleTabs(*Tabstrip1); });
+    // 9.-12. A slider that moved without the window's knowing was the user's.
+    step([&] { spinbutton1->setEnabled(n > 1); });
+    step([&] { setSliderRange(n - 1); });
+    step([&] {
+        if (spinbutton1->value() != sliderPos)
+            spinbutton1_Scroll();
+    });
+    step([&] { sliderPos = spinbutton1->value(); });
+    // 13.
+    step([&] { services::mapTabsToPositions(*Tabstrip1, m_program.tabMaps()); });
+    // 14.
+    step([&] {
+        const int position =
+            m_program.tabMaps().tabToPos.at(static_cast<size_t>(currentTabNumber())) + 1;
+        const QString text = lang.langText(32) + QString::number(position) + lang.langText(33)
+            + QString::number(n);
+        if (statusPanel2->text() != text)
+            statusPanel2->setText(text);
+    });
+    // 15.-23. The suggestion list.
+    step([&] {
+        if (Combo1->currentText().isEmpty())
+            podskazka->hide();
+    });
+    step([&] {
+        if (FocusOwner == 2)
+            podskazka->hide();
+    });
+    step([&] {
+        if (podskazka->count() == 0)
+            podskazka->hide();
+    });
+    step([&] { suppressComboClick = !podskazka->isHidden(); });
+    step([&] {
+        if (!podskazka->isHidden())
+            podskazka->raise();
+    });
+    step([&] {
+        if (podskazka->isHidden() && podskazka->count() > 0)
+            podskazka->clear();
+    });
+    step([&] {
+        if (Combo1->currentText().isEmpty())
+            podskazka->hide();
+    });
+    step([&] { hintRebuild = podskazka->isHidden(); });
+    step([&] {
+        if (podskazka->width() != Combo1->width())
+            podskazka->resize(Combo1->width(), podskazka->height());
+    });
+    // 24. Panel 2 fits its text; 25. panel 1 takes the room left before the progress bar.
+    step([&] {
+        statusWidth = textWidthTwips(statusPanel2->text()) + 100;
+        setPanelWidth(statusPanel2, statusWidth, t);
+    });
+    step([&] {
+        statusWidth = twipsGeometry(Bar1, t).left - textWidthTwips(statusPanel2->text()) - 170;
+        setPanelWidth(statusPanel1, statusWidth, t);
+    });
+    // 26. Once per run: the user's later unchecking stands.
+    step([&] {
+        if (n >= 2 && !autosaveArmed) {
+            CAutosave->setChecked(true);
+            autosaveArmed = true;
+        }
+    });
+    // 27.
+    step([&] { HTML_onmousemove(); });
+    // 28.
+    if (pageFocusPending) {
+        step([&] {
+            if (m_program.system().isForegroundWindow(this) && HTML)
+                HTML->focus();
+        });
+        pageFocusPending = false;
+    }
+}
+
+void frmMain::Timer2_Timer()
+{
+    step([&] { Command3_Click(); });
+    Timer2->stop();
+}
+
+void frmMain::Timer5_Timer()
+{
+    // Keeps trying until the slider's focus event switches the timer off.
+    step([&] { spinbutton1->setFocus(Qt::OtherFocusReason); });
+}
+
+void frmMain::TimResol_Timer()
+{
+    step([&] {
+        const QSize screen = m_program.system().screenPixels();
+        if (!(screen.width() >= 1024 && screen.height() >= 768))
+            layoutToolbar();
+    });
+    step([&] { Form_Resize(); });
+}
+
+void frmMain::autosave_Timer()
+{
+    // The automatic save arrives with the session files.
+}
+
+void frmMain::memory_Timer()
+{
+    // The low-memory watch arrives with the memory checks.
+}
+
+void frmMain::tmrUpd_Timer()
+{
+    // The update notice arrives with the update check.
+}
+
+void frmMain::Form_Paint()
+{
+    if (!firstPaintDone) {
+        firstPaintDone = true;
+        step([&] { TimResol_Timer(); });
+    }
+    step([&] {
+        if (!m_program.appClosing)
+            return;
+        if (!unloading)
+            Form_Unload();
+        m_program.system().terminateProcess(0);
+    });
+}
+
+void frmMain::paintEvent(QPaintEvent *event)
+{
+    QMainWindow::paintEvent(event);
+    // The layout and the unload must not run inside the paint itself.
+    if (!firstPaintDone || m_program.appClosing)
+        QTimer::singleShot(0, this, [this] { Form_Paint(); });
+}
+
+} // namespace velmora::mainwindow

@@ -1,0 +1,568 @@
+#include "EngineWebBrowser.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWebEngineCertificateError>
+#include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineView>
+
+using namespace Qt::StringLiterals;
+
+namespace velmora::platform {
+
+// The engine page: navigation requests and script dialogs go to the control;
+// it never opens a dialog or a file chooser itself.
+class EnginePage final : public QWebEnginePage
+{
+public:
+    EnginePage(QWebEngineProfile *profile, EngineWebBrowser *owner, QObject *parent)
+        : QWebEnginePage(profile, parent)
+        , m_owner(owner)
+    {
+    }
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
+    {
+        return m_owner->onNavigationRequest(url, type, isMainFrame);
+    }
+    void javaScriptAlert(const QUrl &, const QString &msg) override
+    {
+        m_owner->onScriptDialog(WebBrowser::ScriptDialogKind::Alert, msg, nullptr);
+    }
+    bool javaScriptConfirm(const QUrl &, const QString &msg) override
+    {
+        return m_owner->onScriptDialog(WebBrowser::ScriptDialogKind::Confirm, msg, nullptr);
+    }
+    bool javaScriptPrompt(const QUrl &, const QString &msg, const QString &defaultValue,
+                          QString *result) override
+    {
+        QString text = defaultValue;
+        const bool accepted =
+            m_owner->onScriptDialog(WebBrowser::ScriptDialogKind::Prompt, msg, &text);
+        if (accepted && result)
+            *result = text;
+        return accepted;
+    }
+    QStringList chooseFiles(FileSelectionMode, const QStringList &, const QStringList &) override
+    {
+        return {};
+    }
+
+private:
+    EngineWebBrowser *m_owner;
+};
+
+// Offline work of one control: no request of its page reaches the network;
+// what the engine still holds in memory (back and forward pages) shows.
+class OfflineInterceptor final : public QWebEngineUrlRequestInterceptor
+{
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    bool offline = false;
+
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override
+    {
+        if (!offline)
+            return;
+        const QString scheme = info.requestUrl().scheme();
+        if (scheme == "http"_L1 || scheme == "https"_L1 || scheme == "ftp"_L1
+            || scheme == "ws"_L1 || scheme == "wss"_L1)
+            info.block(true);
+    }
+};
+
+class EngineDocument final : public WebDocument
+{
+public:
+    explicit EngineDocument(EngineWebBrowser *owner)
+        : WebDocument(owner)
+        , m_owner(owner)
+    {
+    }
+
+    QString title() const override { return m_owner->m_page ? m_owner->m_documentTitle : QString(); }
+
+    void setTitle(const QString &title) override
+    {
+        if (!m_owner->m_page)
+            return;
+        const QByteArray quoted = QJsonDocument(QJsonArray{title}).toJson(QJsonDocument::Compact);
+        const QString literal = QString::fromUtf8(quoted.mid(1, quoted.size() - 2));
+        m_owner->m_page->runJavaScript(u"document.title = " + literal + u";"_s,
+                                       QWebEngineScript::ApplicationWorld);
+        m_owner->m_documentTitle = title;
+        ++m_owner->m_titleChanges;
+    }
+
+    // Replaces the document by an empty one in place: no navigation, no
+    // history entry and no events; the address stays as it was.
+    void Clear() override
+    {
+        if (!m_owner->m_page)
+            return;
+        m_owner->m_page->triggerAction(QWebEnginePage::Stop);
+        m_owner->m_page->runJavaScript(u"document.open(); document.close();"_s,
+                                       QWebEngineScript::ApplicationWorld);
+        m_owner->m_documentTitle.clear();
+        ++m_owner->m_titleChanges;
+    }
+
+    void focus() override { m_owner->SetFocus(); }
+
+private:
+    EngineWebBrowser *m_owner;
+};
+
+namespace {
+
+// The engine names a page without a title after its address, shortened the
+// way an address bar shows it; such a title is no title of the document.
+bool isAddressTitle(const QString &title, const QUrl &url)
+{
+    if (title.isEmpty())
+        return true;
+    const QString full = url.toString();
+    QStringList forms{full, url.toDisplayString()};
+    if (url.scheme() == "http"_L1) {
+        forms << full.mid(7) << url.toDisplayString().mid(7);
+    }
+    for (const QString &form : std::as_const(forms)) {
+        if (title == form || (form.endsWith(u'/') && title == form.chopped(1)))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+EngineWebBrowser::EngineWebBrowser(EngineWebBrowserFactory *factory, QWidget *parent)
+    : WebBrowser(parent)
+    , m_factory(factory)
+    , m_container(new QWidget(parent))
+    , m_document(new EngineDocument(this))
+    , m_interceptor(new OfflineInterceptor(this))
+{
+    auto *layout = new QVBoxLayout(m_container);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_container->hide();
+    // Focus is followed application-wide: the engine replaces the widget
+    // that really holds the focus whenever it makes a new render view.
+    connect(qApp, &QApplication::focusChanged, this, &EngineWebBrowser::onFocusChanged);
+}
+
+EngineWebBrowser::~EngineWebBrowser()
+{
+    releasePage();
+    delete m_container.data();
+}
+
+QWidget *EngineWebBrowser::widget()
+{
+    return m_container;
+}
+
+QWebEnginePage *EngineWebBrowser::page() const
+{
+    return m_page;
+}
+
+bool EngineWebBrowser::hasPage() const
+{
+    return m_page != nullptr;
+}
+
+bool EngineWebBrowser::ensurePage()
+{
+    if (m_page)
+        return true;
+    if (!m_factory || !m_container)
+        return false;
+    m_view = new QWebEngineView(m_container);
+    m_page = new EnginePage(m_factory->profile(), this, m_view);
+    m_page->setUrlRequestInterceptor(m_interceptor);
+    ++m_titleChanges;
+
+    connect(m_page, &QWebEnginePage::loadingChanged, this, &EngineWebBrowser::onLoadingChanged);
+    connect(m_page, &QWebEnginePage::urlChanged, this, &EngineWebBrowser::onUrlChanged);
+    connect(m_page, &QWebEnginePage::titleChanged, this, &EngineWebBrowser::onTitleChanged);
+    connect(m_page, &QWebEnginePage::newWindowRequested, this,
+            &EngineWebBrowser::onNewWindowRequested);
+    connect(m_page, &QWebEnginePage::loadProgress, this, [this](int progress) {
+        if (m_loading && !m_swallowing)
+            emit ProgressChange(progress, 100);
+    });
+    connect(m_page, &QWebEnginePage::linkHovered, this,
+            [this](const QString &url) { emit StatusTextChange(url); });
+    connect(m_page, &QWebEnginePage::windowCloseRequested, this, [this] {
+        bool cancel = false;
+        emit WindowClosing(false, &cancel);
+        if (!cancel)
+            QTimer::singleShot(0, this, &EngineWebBrowser::releasePage);
+    });
+    connect(m_page, &QWebEnginePage::certificateError, this,
+            [](const QWebEngineCertificateError &error) {
+                QWebEngineCertificateError copy = error;
+                copy.rejectCertificate();
+            });
+
+    m_view->setPage(m_page);
+    m_view->installEventFilter(this);
+    m_container->layout()->addWidget(m_view);
+    m_container->setFocusProxy(m_view);
+    return true;
+}
+
+void EngineWebBrowser::releasePage()
+{
+    if (!m_view)
+        return;
+    m_page->disconnect(this);
+    // The page is a child of the view: both go, page before profile.
+    delete m_view.data();
+    m_view = nullptr;
+    m_page = nullptr;
+    m_loading = false;
+    m_committed = false;
+    m_reloading = false;
+    m_swallowing = false;
+    m_cancelled.clear();
+    m_documentTitle.clear();
+}
+
+bool EngineWebBrowser::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ChildAdded && watched == m_view) {
+        if (auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child()))
+            child->installEventFilter(this);
+    } else if (event->type() == QEvent::MouseMove) {
+        emit m_document->onmousemove();
+    }
+    return WebBrowser::eventFilter(watched, event);
+}
+
+void EngineWebBrowser::onFocusChanged(QWidget *old, QWidget *now)
+{
+    if (!m_view)
+        return;
+    const auto inside = [this](QWidget *w) {
+        return w && (w == m_view || m_view->isAncestorOf(w));
+    };
+    if (!inside(old) && inside(now))
+        emit GotFocus();
+    else if (inside(old) && !inside(now))
+        emit LostFocus();
+}
+
+void EngineWebBrowser::Navigate2(const QString &text)
+{
+    const QUrl url = QUrl::fromUserInput(text);
+    if (!url.isValid() || !ensurePage())
+        return;
+    // The engine asks nobody before it shows an about: page.
+    if (url.scheme() == "about"_L1) {
+        bool cancel = false;
+        emit BeforeNavigate2(url.toString(), &cancel);
+        if (cancel || !m_page)
+            return;
+    }
+    m_page->load(url);
+}
+
+bool EngineWebBrowser::onNavigationRequest(const QUrl &url, int type, bool isMainFrame)
+{
+    if (!isMainFrame)
+        return true;
+    // A reload is no new navigation to the host.
+    m_reloading = type == QWebEnginePage::NavigationTypeReload;
+    if (m_reloading)
+        return true;
+    bool cancel = false;
+    emit BeforeNavigate2(url.toString(), &cancel);
+    // A cancelled request still gets a start and a stop report from the
+    // engine; an accepted one for the same address supersedes it.
+    if (cancel)
+        m_cancelled.append(url);
+    else
+        m_cancelled.removeAll(url);
+    return !cancel;
+}
+
+bool EngineWebBrowser::onScriptDialog(ScriptDialogKind kind, const QString &message,
+                                      QString *text)
+{
+    if (m_silent)
+        return false;
+    bool accepted = false;
+    QString answer = text ? *text : QString();
+    emit ScriptDialog(kind, message, &accepted, &answer);
+    if (text)
+        *text = answer;
+    return accepted;
+}
+
+bool EngineWebBrowser::isCommitted(const QUrl &url) const
+{
+    return m_page && m_page->history()->currentItem().url() == url;
+}
+
+void EngineWebBrowser::raiseNavigateComplete(const QUrl &url)
+{
+    m_committed = true;
+    emit NavigateComplete2(url.toString());
+}
+
+void EngineWebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
+{
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+        if (m_cancelled.contains(info.url())) {
+            m_swallowing = true;
+            return;
+        }
+        m_swallowing = false;
+        m_loading = true;
+        m_committed = false;
+        emit ProgressChange(0, 100);
+        return;
+    }
+    if (m_swallowing && m_cancelled.removeOne(info.url())) {
+        m_swallowing = false;
+        return;
+    }
+    if (!m_loading)
+        return;
+    m_loading = false;
+    const QUrl url = m_page->url();
+    const bool succeeded = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
+    // A load of the address already shown commits without a change of address.
+    if (succeeded && !m_committed && !m_reloading)
+        raiseNavigateComplete(url);
+    // An error page is a document too: the host's per-document state ends here.
+    if (m_committed || succeeded)
+        emit DocumentComplete(url.toString());
+    emit DownloadComplete();
+    // The bar of a finished page is empty.
+    emit ProgressChange(0, 0);
+    m_committed = false;
+    m_reloading = false;
+}
+
+void EngineWebBrowser::onUrlChanged(const QUrl &url)
+{
+    // A new window shows its address before anything is committed; only a
+    // committed address completes a navigation. Without a load it is a move
+    // inside the document (an anchor, the history interface).
+    if (isCommitted(url) && !m_swallowing)
+        raiseNavigateComplete(url);
+}
+
+void EngineWebBrowser::onTitleChanged(const QString &title)
+{
+    if (m_loading && !m_committed && isCommitted(m_page->url()))
+        raiseNavigateComplete(m_page->url());
+    ++m_titleChanges;
+    if (isAddressTitle(title, m_page->url())) {
+        m_documentTitle.clear();
+        refreshDocumentTitle();
+    } else {
+        m_documentTitle = title;
+    }
+    emit TitleChange(title);
+}
+
+void EngineWebBrowser::refreshDocumentTitle()
+{
+    // A page may really be titled like its address: the document is asked.
+    // A later change of title makes the answer stale.
+    const QPointer<EngineWebBrowser> self(this);
+    const quint64 changes = m_titleChanges;
+    m_page->runJavaScript(u"document.title"_s, QWebEngineScript::ApplicationWorld,
+                          [self, changes](const QVariant &value) {
+                              if (self && self->m_page && self->m_titleChanges == changes
+                                  && value.typeId() == QMetaType::QString)
+                                  self->m_documentTitle = value.toString();
+                          });
+}
+
+void EngineWebBrowser::onNewWindowRequested(QWebEngineNewWindowRequest &request)
+{
+    WebBrowser *handed = nullptr;
+    bool cancel = false;
+    emit NewWindow2(&handed, &cancel);
+    if (cancel)
+        return;
+    auto *target = qobject_cast<EngineWebBrowser *>(handed);
+    if (!handed) {
+        emit NewWindowToPlatform(request.requestedUrl().toString());
+        return;
+    }
+    if (!target || target->m_factory != m_factory || !target->ensurePage())
+        return;
+    request.openIn(target->m_page);
+}
+
+void EngineWebBrowser::Stop()
+{
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::Stop);
+}
+
+void EngineWebBrowser::GoBack()
+{
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::Back);
+}
+
+void EngineWebBrowser::GoForward()
+{
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::Forward);
+}
+
+void EngineWebBrowser::Refresh()
+{
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::Reload);
+}
+
+bool EngineWebBrowser::Silent() const
+{
+    return m_silent;
+}
+
+void EngineWebBrowser::setSilent(bool on)
+{
+    m_silent = on;
+}
+
+bool EngineWebBrowser::Offline() const
+{
+    return m_interceptor->offline;
+}
+
+void EngineWebBrowser::setOffline(bool on)
+{
+    m_interceptor->offline = on;
+}
+
+bool EngineWebBrowser::Visible() const
+{
+    return m_container && !m_container->isHidden();
+}
+
+void EngineWebBrowser::setVisible(bool on)
+{
+    if (m_container)
+        m_container->setVisible(on);
+}
+
+bool EngineWebBrowser::Busy() const
+{
+    return m_loading;
+}
+
+QString EngineWebBrowser::LocationURL() const
+{
+    // A control that never navigated, or whose page was released, has no
+    // location.
+    if (!m_page || m_page->url().isEmpty())
+        return QString();
+    return m_page->url().toString();
+}
+
+QString EngineWebBrowser::LocationName() const
+{
+    return m_documentTitle.isEmpty() || !m_page ? LocationURL() : m_documentTitle;
+}
+
+WebDocument *EngineWebBrowser::Document()
+{
+    return m_document;
+}
+
+void EngineWebBrowser::ExecWB(int command, int)
+{
+    QWebEnginePage::WebAction action = QWebEnginePage::NoWebAction;
+    switch (command) {
+    case Cut: action = QWebEnginePage::Cut; break;
+    case Copy: action = QWebEnginePage::Copy; break;
+    case Paste: action = QWebEnginePage::Paste; break;
+    case SelectAll: action = QWebEnginePage::SelectAll; break;
+    case SaveAs:
+    case Print:
+    case PageSetup:
+    case Properties:
+        emit PageCommandRequested(command);
+        return;
+    default:
+        return;
+    }
+    if (m_page)
+        m_page->triggerAction(action);
+}
+
+void EngineWebBrowser::SetFocus()
+{
+    if (m_view)
+        m_view->setFocus(Qt::OtherFocusReason);
+    else if (m_container)
+        m_container->setFocus(Qt::OtherFocusReason);
+}
+
+EngineWebBrowserFactory::EngineWebBrowserFactory() = default;
+
+EngineWebBrowserFactory::~EngineWebBrowserFactory()
+{
+    for (const QPointer<EngineWebBrowser> &browser : std::as_const(m_browsers)) {
+        if (!browser)
+            continue;
+        browser->releasePage();
+        browser->m_factory = nullptr;
+    }
+    delete m_profile;
+}
+
+WebBrowser *EngineWebBrowserFactory::create(QWidget *parent)
+{
+    m_browsers.removeAll(nullptr);
+    auto *browser = new EngineWebBrowser(this, parent);
+    m_browsers.append(browser);
+    return browser;
+}
+
+QString EngineWebBrowserFactory::storagePath()
+{
+    QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (dataHome.isEmpty())
+        dataHome = QDir::homePath() + "/.local/share"_L1;
+    return QDir(dataHome).filePath(u"olk_Browser"_s);
+}
+
+QWebEngineProfile *EngineWebBrowserFactory::profile()
+{
+    if (!m_profile) {
+        const QString root = storagePath();
+        QDir().mkpath(root);
+        m_profile = new QWebEngineProfile(u"olk_Browser"_s);
+        m_profile->setPersistentStoragePath(root);
+        m_profile->setCachePath(QDir(root).filePath(u"cache"_s));
+        m_profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+        m_profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
+    }
+    return m_profile;
+}
+
+} // namespace velmora::platform

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "Services.h"
+#include "WebBrowser.h"
+
+#include <QList>
+#include <QPointer>
+#include <QUrl>
+
+class QWebEngineLoadingInfo;
+class QWebEngineNewWindowRequest;
+class QWebEnginePage;
+class QWebEngineProfile;
+class QWebEngineView;
+
+namespace velmora::platform {
+
+class EngineDocument;
+class EnginePage;
+class EngineWebBrowserFactory;
+class OfflineInterceptor;
+
+// A browser control over Qt WebEngine. The engine view and page are made on
+// the first navigation, so a hidden control that never shows a page costs
+// next to nothing; releasePage() gives them back.
+class EngineWebBrowser final : public WebBrowser
+{
+    Q_OBJECT
+public:
+    EngineWebBrowser(EngineWebBrowserFactory *factory, QWidget *parent);
+    ~EngineWebBrowser() override;
+
+    QWidget *widget() override;
+
+    void Navigate2(const QString &url) override;
+    void Stop() override;
+    void GoBack() override;
+    void GoForward() override;
+    void Refresh() override;
+
+    bool Silent() const override;
+    void setSilent(bool on) override;
+    bool Offline() const override;
+    void setOffline(bool on) override;
+    bool Visible() const override;
+    void setVisible(bool on) override;
+    bool Busy() const override;
+
+    QString LocationURL() const override;
+    QString LocationName() const override;
+    WebDocument *Document() override;
+
+    void ExecWB(int command, int option) override;
+    void SetFocus() override;
+
+    void releasePage() override;
+    bool hasPage() const override;
+
+    // The engine page while one exists (tests look into it).
+    QWebEnginePage *page() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    friend class EnginePage;
+    friend class EngineDocument;
+    friend class EngineWebBrowserFactory;
+
+    bool ensurePage();
+    bool isCommitted(const QUrl &url) const;
+    void raiseNavigateComplete(const QUrl &url);
+
+    // Called by the page.
+    bool onNavigationRequest(const QUrl &url, int type, bool isMainFrame);
+    bool onScriptDialog(ScriptDialogKind kind, const QString &message, QString *text);
+
+    void onLoadingChanged(const QWebEngineLoadingInfo &info);
+    void onUrlChanged(const QUrl &url);
+    void onTitleChanged(const QString &title);
+    void onNewWindowRequested(QWebEngineNewWindowRequest &request);
+    void onFocusChanged(QWidget *old, QWidget *now);
+    void refreshDocumentTitle();
+
+    // Cleared when the factory goes: no page can be made after that.
+    EngineWebBrowserFactory *m_factory;
+    QPointer<QWidget> m_container;
+    QPointer<QWebEngineView> m_view;
+    QPointer<EnginePage> m_page;
+    EngineDocument *m_document;
+    OfflineInterceptor *m_interceptor;
+
+    bool m_silent = false;
+    bool m_loading = false;
+    bool m_committed = false;
+    bool m_reloading = false;
+    // Loads that were cancelled before they began: their start and stop
+    // reports are not events of this control.
+    QList<QUrl> m_cancelled;
+    bool m_swallowing = false;
+    QString m_documentTitle;
+    // Counts title changes, so that a late answer of the document is dropped.
+    quint64 m_titleChanges = 0;
+};
+
+// Makes engine controls that share one persistent profile ("olk_Browser",
+// kept under the user's data folder). On destruction the factory releases the
+// pages of every control it made before the profile goes; controls that live
+// on cannot start pages again. Destroy it before the application object.
+class EngineWebBrowserFactory final : public WebBrowserFactory
+{
+public:
+    EngineWebBrowserFactory();
+    ~EngineWebBrowserFactory() override;
+
+    WebBrowser *create(QWidget *parent) override;
+
+    // The shared profile, made on first use.
+    QWebEngineProfile *profile();
+    // Where the profile keeps its storage: <data home>/olk_Browser.
+    static QString storagePath();
+
+private:
+    QWebEngineProfile *m_profile = nullptr;
+    QList<QPointer<EngineWebBrowser>> m_browsers;
+};
+
+} // namespace velmora::platform

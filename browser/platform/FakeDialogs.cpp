@@ -1,0 +1,53 @@
+#include "FakeDialogs.h"
+
+namespace velmora::platform {
+
+MsgResult FakeDialogs::defaultAnswer(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::OK:
+    case MsgButtons::OKCancel: return MsgResult::OK;
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoCancel: return MsgResult::Yes;
+    case MsgButtons::RetryCancel: return MsgResult::Retry;
+    }
+    return MsgResult::OK;
+}
+
+MsgResult FakeDialogs::msgBox(QWidget *parent, const QString &text, MsgButtons buttons,
+                              MsgIcon icon, const QString &title)
+{
+    MsgCall call{parent, text, buttons, icon, title, defaultAnswer(buttons), false};
+    if (!m_msgAnswers.isEmpty()) {
+        call.answer = m_msgAnswers.dequeue();
+        call.scripted = true;
+    }
+    msgCalls.append(call);
+    return call.answer;
+}
+
+QString FakeDialogs::file(FileKind kind, const QString &title, const QString &filter,
+                          const QString &dir)
+{
+    FileCall call{kind, title, filter, dir, QString(), false};
+    if (!m_fileAnswers.isEmpty()) {
+        call.answer = m_fileAnswers.dequeue();
+        call.scripted = true;
+    }
+    fileCalls.append(call);
+    return call.answer;
+}
+
+QString FakeDialogs::openFile(QWidget *, const QString &title, const QString &filter,
+                              const QString &dir)
+{
+    return file(FileKind::Open, title, filter, dir);
+}
+
+QString FakeDialogs::saveFile(QWidget *, const QString &title, const QString &filter,
+                              const QString &dir)
+{
+    return file(FileKind::Save, title, filter, dir);
+}
+
+} // namespace velmora::platform

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "Services.h"
+
+#include <QList>
+#include <QQueue>
+
+namespace velmora::platform {
+
+// Dialogs answered from a script. Every call is recorded. A message box
+// without a scripted answer returns the answer of its first button (OK, Yes
+// or Retry: what Enter on the default button gives); a file dialog without
+// one returns "" (cancelled).
+class FakeDialogs final : public Dialogs
+{
+public:
+    struct MsgCall
+    {
+        QWidget *parent = nullptr;
+        QString text;
+        MsgButtons buttons = MsgButtons::OK;
+        MsgIcon icon = MsgIcon::None;
+        QString title;
+        MsgResult answer = MsgResult::OK;
+        bool scripted = false;
+    };
+    enum class FileKind { Open, Save };
+    struct FileCall
+    {
+        FileKind kind = FileKind::Open;
+        QString title;
+        QString filter;
+        QString dir;
+        QString answer;
+        bool scripted = false;
+    };
+
+    // Queues the answer of the next message box.
+    void answerMsgBox(MsgResult answer) { m_msgAnswers.enqueue(answer); }
+    // Queues the answer of the next open or save dialog ("" cancels).
+    void answerFile(const QString &path) { m_fileAnswers.enqueue(path); }
+    int pendingMsgAnswers() const { return int(m_msgAnswers.size()); }
+    int pendingFileAnswers() const { return int(m_fileAnswers.size()); }
+
+    static MsgResult defaultAnswer(MsgButtons buttons);
+
+    MsgResult msgBox(QWidget *parent, const QString &text, MsgButtons buttons, MsgIcon icon,
+                     const QString &title) override;
+    QString openFile(QWidget *parent, const QString &title, const QString &filter,
+                     const QString &dir) override;
+    QString saveFile(QWidget *parent, const QString &title, const QString &filter,
+                     const QString &dir) override;
+
+    QList<MsgCall> msgCalls;
+    QList<FileCall> fileCalls;
+
+private:
+    QString file(FileKind kind, const QString &title, const QString &filter, const QString &dir);
+
+    QQueue<MsgResult> m_msgAnswers;
+    QQueue<QString> m_fileAnswers;
+};
+
+} // namespace velmora::platform

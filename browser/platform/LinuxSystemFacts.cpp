@@ -1,0 +1,114 @@
+#include "LinuxSystemFacts.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLibraryInfo>
+#include <QScreen>
+#include <QUrl>
+#include <QWidget>
+
+#include <cmath>
+#include <cstdio>
+#include <unistd.h>
+
+namespace velmora::platform {
+
+namespace {
+
+int twipsPerPixel(qreal dotsPerInch)
+{
+    return dotsPerInch > 0 ? int(std::lround(1440.0 / dotsPerInch)) : 15;
+}
+
+} // namespace
+
+LinuxSystemFacts::LinuxSystemFacts(const QString &meminfoPath)
+    : m_meminfoPath(meminfoPath)
+{
+}
+
+QSize LinuxSystemFacts::screenPixels() const
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize();
+}
+
+int LinuxSystemFacts::twipsPerPixelX() const
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return twipsPerPixel(screen ? screen->logicalDotsPerInchX() : 0);
+}
+
+int LinuxSystemFacts::twipsPerPixelY() const
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return twipsPerPixel(screen ? screen->logicalDotsPerInchY() : 0);
+}
+
+bool LinuxSystemFacts::isForegroundWindow(const QWidget *window) const
+{
+    return window && QApplication::activeWindow()
+           && QApplication::activeWindow() == window->window();
+}
+
+QString LinuxSystemFacts::systemDirectory() const
+{
+    return QLibraryInfo::path(QLibraryInfo::LibrariesPath);
+}
+
+bool LinuxSystemFacts::isWinNT() const
+{
+    return false;
+}
+
+MemoryStatus LinuxSystemFacts::parseMeminfo(const QByteArray &text)
+{
+    quint64 total = 0;
+    quint64 available = 0;
+    quint64 free = 0;
+    bool haveAvailable = false;
+    for (const QByteArray &line : text.split('\n')) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon < 0)
+            continue;
+        const QByteArray key = line.left(colon);
+        const quint64 kilobytes = line.mid(colon + 1).simplified().split(' ').value(0).toULongLong();
+        if (key == "MemTotal")
+            total = kilobytes * 1024;
+        else if (key == "MemAvailable") {
+            available = kilobytes * 1024;
+            haveAvailable = true;
+        } else if (key == "MemFree")
+            free = kilobytes * 1024;
+    }
+    MemoryStatus status;
+    status.totalPhysical = total;
+    status.availablePhysical = std::min(haveAvailable ? available : free, total);
+    if (total > 0)
+        status.memoryLoad = int(std::lround(100.0 * double(total - status.availablePhysical)
+                                            / double(total)));
+    return status;
+}
+
+MemoryStatus LinuxSystemFacts::memoryStatus() const
+{
+    QFile file(m_meminfoPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return parseMeminfo(file.readAll());
+}
+
+bool LinuxSystemFacts::openInSystemBrowser(const QString &url)
+{
+    const QUrl address = QUrl::fromUserInput(url);
+    return address.isValid() && QDesktopServices::openUrl(address);
+}
+
+void LinuxSystemFacts::terminateProcess(int exitCode)
+{
+    std::fflush(nullptr);
+    ::_exit(exitCode);
+}
+
+} // namespace velmora::platform

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Services.h"
+
+namespace velmora::platform {
+
+// Message boxes and file dialogs of the desktop.
+class QtDialogs final : public Dialogs
+{
+public:
+    MsgResult msgBox(QWidget *parent, const QString &text, MsgButtons buttons, MsgIcon icon,
+                     const QString &title) override;
+    QString openFile(QWidget *parent, const QString &title, const QString &filter,
+                     const QString &dir) override;
+    QString saveFile(QWidget *parent, const QString &title, const QString &filter,
+                     const QString &dir) override;
+};
+
+// A filter in the "Description|*.a;*.b|All|*.*" form as a file dialog's
+// "Description (*.a *.b);;All (*.*)". A text without "|" is kept as it is.
+QString toDialogFilter(const QString &filter);
+
+} // namespace velmora::platform

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QSize>
+
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace velmora::platform {
+
+class WebBrowser;
+
+// Creates browser controls. The real factory builds them over the web engine;
+// tests use a fake that scripts their events.
+class WebBrowserFactory
+{
+public:
+    virtual ~WebBrowserFactory() = default;
+    virtual WebBrowser *create(QWidget *parent) = 0;
+};
+
+enum class MsgButtons { OK, OKCancel, YesNo, YesNoCancel, RetryCancel };
+enum class MsgIcon { None, Critical, Question, Exclamation, Information };
+enum class MsgResult { OK, Cancel, Yes, No, Retry };
+
+// Message boxes and common file dialogs, answered by the user or by a test.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+    virtual MsgResult msgBox(QWidget *parent, const QString &text, MsgButtons buttons,
+                             MsgIcon icon, const QString &title) = 0;
+    // Empty result: cancelled.
+    virtual QString openFile(QWidget *parent, const QString &title, const QString &filter,
+                             const QString &dir) = 0;
+    virtual QString saveFile(QWidget *parent, const QString &title, const QString &filter,
+                             const QString &dir) = 0;
+};
+
+struct MemoryStatus
+{
+    quint64 totalPhysical = 0;
+    quint64 availablePhysical = 0;
+    int memoryLoad = 0; // percent in use
+};
+
+// Facts about the machine and the session, and the end of the process.
+class SystemFacts
+{
+public:
+    virtual ~SystemFacts() = default;
+    // Screen size in pixels.
+    virtual QSize screenPixels() const = 0;
+    // Twips per pixel horizontally and vertically (1440 per logical inch).
+    virtual int twipsPerPixelX() const = 0;
+    virtual int twipsPerPixelY() const = 0;
+    // True when the window holding this widget is the active (foreground) window.
+    virtual bool isForegroundWindow(const QWidget *window) const = 0;
+    virtual QString systemDirectory() const = 0;
+    // The platform family that needs no low-memory watch.
+    virtual bool isWinNT() const = 0;
+    virtual MemoryStatus memoryStatus() const = 0;
+    // Opens an address in the desktop's default browser.
+    virtual bool openInSystemBrowser(const QString &url) = 0;
+    // Ends the own process at once with this exit code.
+    virtual void terminateProcess(int exitCode) = 0;
+};
+
+// The global offline state of the Internet settings. Reading is cheap: the
+// state is cached and watched for changes made by other instances.
+class InternetState
+{
+public:
+    virtual ~InternetState() = default;
+    virtual bool isOffline() const = 0;
+    virtual void setOffline(bool offline) = 0;
+};
+
+// The set of platform services one program instance works with.
+struct Services
+{
+    std::unique_ptr<WebBrowserFactory> browsers;
+    std::unique_ptr<Dialogs> dialogs;
+    std::unique_ptr<SystemFacts> system;
+    std::unique_ptr<InternetState> internet;
+};
+
+// Services over the real engine, desktop and files.
+Services makeRealServices();
+
+} // namespace velmora::platform

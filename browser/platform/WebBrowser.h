@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+namespace velmora::platform {
+
+// The page object of one browser control. It lives as long as its control.
+class WebDocument : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    virtual QString title() const = 0;
+    virtual void setTitle(const QString &title) = 0;
+    // Empties the shown page (about:blank without a history entry).
+    virtual void Clear() = 0;
+    // Moves the keyboard focus into the page.
+    virtual void focus() = 0;
+
+signals:
+    void onmousemove();
+};
+
+// One embeddable browser control: the members and events the windows use.
+// Events are delivered synchronously; pointer arguments are answers the
+// handler may write (Cancel, the control handed back for a new window).
+class WebBrowser : public QObject
+{
+    Q_OBJECT
+public:
+    // Page command identifiers of ExecWB.
+    enum Command {
+        SaveAs = 4,
+        Print = 6,
+        PageSetup = 8,
+        Properties = 10,
+        Cut = 11,
+        Copy = 12,
+        Paste = 13,
+        SelectAll = 17,
+    };
+    enum ExecOption { DoDefault = 0, PromptUser = 1, DontPromptUser = 2 };
+
+    // The kinds of page script dialog a page can ask for.
+    enum class ScriptDialogKind { Alert, Confirm, Prompt };
+
+    using QObject::QObject;
+
+    // The widget that shows the page; the host places and sizes it.
+    virtual QWidget *widget() = 0;
+
+    virtual void Navigate2(const QString &url) = 0;
+    virtual void Stop() = 0;
+    virtual void GoBack() = 0;
+    virtual void GoForward() = 0;
+    virtual void Refresh() = 0;
+
+    virtual bool Silent() const = 0;
+    virtual void setSilent(bool on) = 0;
+    virtual bool Offline() const = 0;
+    virtual void setOffline(bool on) = 0;
+    virtual bool Visible() const = 0;
+    virtual void setVisible(bool on) = 0;
+    virtual bool Busy() const = 0;
+
+    virtual QString LocationURL() const = 0;
+    virtual QString LocationName() const = 0;
+    virtual WebDocument *Document() = 0;
+
+    virtual void ExecWB(int command, int option) = 0;
+    virtual void SetFocus() = 0;
+
+    // Drops the engine page behind the control, keeping the control itself:
+    // a closed tab keeps its slot but must not keep a page alive. The control
+    // starts a fresh page if it is navigated again.
+    virtual void releasePage() = 0;
+    // True while an engine page exists behind the control.
+    virtual bool hasPage() const = 0;
+
+signals:
+    void BeforeNavigate2(const QString &url, bool *cancel);
+    // The host answers with a control of its own for the new page, or cancels.
+    void NewWindow2(velmora::platform::WebBrowser **ppDisp, bool *cancel);
+    void NavigateComplete2(const QString &url);
+    void DocumentComplete(const QString &url);
+    void DownloadComplete();
+    void ProgressChange(int progress, int progressMax);
+    void StatusTextChange(const QString &text);
+    void TitleChange(const QString &text);
+    void WindowClosing(bool isChildWindow, bool *cancel);
+    void GotFocus();
+    void LostFocus();
+    // A page script asks for a dialog; never raised while Silent is on. The
+    // handler shows it and writes the answer (accepted, and the prompt text).
+    void ScriptDialog(velmora::platform::WebBrowser::ScriptDialogKind kind,
+                      const QString &message, bool *accepted, QString *text);
+    // Save as, print, page setup and properties: the control shows no dialog
+    // of its own, the host carries the command out.
+    void PageCommandRequested(int command);
+    // A page asked for a new window and the host neither cancelled nor handed
+    // a control: the host may open the address in the desktop's own browser.
+    void NewWindowToPlatform(const QString &url);
+};
+
+} // namespace velmora::platform

@@ -1,0 +1,234 @@
+#include "RuntimeFiles.h"
+
+#include "RuntimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <array>
+
+namespace velmora::services::runtime {
+
+namespace {
+
+// The runtime's "path/file access error"; not one callers tell apart.
+constexpr int PathFileAccess = 75;
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+// Byte -> character of Windows-1251, built once from the codec itself so the
+// decoder and the encoder can never disagree.
+struct AnsiTable
+{
+    std::array<char16_t, 256> toUnicode{};
+
+    AnsiTable()
+    {
+        QStringDecoder decoder("windows-1251");
+        for (int b = 0; b < 256; ++b) {
+            const char byte = char(b);
+            const QString s = decoder.decode(QByteArrayView(&byte, 1));
+            toUnicode[b] = s.size() == 1 ? s.at(0).unicode() : char16_t(0xFFFD);
+        }
+    }
+
+    char fromUnicode(char32_t c) const
+    {
+        if (c < 0x80)
+            return char(c);
+        for (int b = 0x80; b < 256; ++b) {
+            if (toUnicode[b] == c && c != 0xFFFD)
+                return char(b);
+        }
+        return '?';
+    }
+};
+
+const AnsiTable &ansiTable()
+{
+    static const AnsiTable table;
+    return table;
+}
+
+} // namespace
+
+QString decodeAnsi(const QByteArray &bytes)
+{
+    const AnsiTable &table = ansiTable();
+    QString text;
+    text.reserve(bytes.size());
+    for (char c : bytes)
+        text.append(QChar(table.toUnicode[uchar(c)]));
+    return text;
+}
+
+QByteArray encodeAnsi(const QString &text)
+{
+    const AnsiTable &table = ansiTable();
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    // Walk code points so a character outside the BMP gives one '?', not two.
+    for (char32_t c : text.toUcs4())
+        bytes.append(table.fromUnicode(c));
+    return bytes;
+}
+
+QByteArray quoted(const QString &text)
+{
+    return '"' + encodeAnsi(text) + '"';
+}
+
+QByteArray boolValue(bool b)
+{
+    return b ? QByteArrayLiteral("#TRUE#") : QByteArrayLiteral("#FALSE#");
+}
+
+QByteArray writeRecord(const QList<QByteArray> &fields)
+{
+    return fields.join(',') + "\r\n";
+}
+
+ValueReader::ValueReader(const QByteArray &bytes) : m_bytes(bytes) {}
+
+bool ValueReader::atEnd() const
+{
+    for (qsizetype i = m_pos; i < m_bytes.size(); ++i) {
+        const char c = m_bytes.at(i);
+        if (!isBlank(c) && !isLineEnd(c))
+            return false;
+    }
+    return true;
+}
+
+QByteArray ValueReader::readRaw(bool *wasQuoted)
+{
+    const qsizetype size = m_bytes.size();
+    while (m_pos < size && isBlank(m_bytes.at(m_pos)))
+        ++m_pos;
+    if (m_pos >= size)
+        throw RuntimeError(RuntimeError::InputPastEnd, "Input past end of file");
+
+    QByteArray value;
+    *wasQuoted = m_bytes.at(m_pos) == '"';
+    if (*wasQuoted) {
+        // Runs to the next double quote, line ends included; there is no
+        // escape, so a quote inside the text ends the value early.
+        const qsizetype close = m_bytes.indexOf('"', m_pos + 1);
+        if (close < 0) {
+            m_pos = size;
+            throw RuntimeError(RuntimeError::InputPastEnd, "Input past end of file");
+        }
+        value = m_bytes.mid(m_pos + 1, close - m_pos - 1);
+        m_pos = close + 1;
+        while (m_pos < size && m_bytes.at(m_pos) != ',' && !isLineEnd(m_bytes.at(m_pos)))
+            ++m_pos;
+    } else {
+        const qsizetype start = m_pos;
+        while (m_pos < size && m_bytes.at(m_pos) != ',' && !isLineEnd(m_bytes.at(m_pos)))
+            ++m_pos;
+        qsizetype end = m_pos;
+        while (end > start && isBlank(m_bytes.at(end - 1)))
+            --end;
+        value = m_bytes.mid(start, end - start);
+    }
+
+    // Consume the delimiter: a comma, or one line end (CR LF counts as one).
+    if (m_pos < size) {
+        const char c = m_bytes.at(m_pos++);
+        if (c == '\r' && m_pos < size && m_bytes.at(m_pos) == '\n')
+            ++m_pos;
+    }
+    return value;
+}
+
+QString ValueReader::readText()
+{
+    bool wasQuoted = false;
+    return decodeAnsi(readRaw(&wasQuoted));
+}
+
+bool ValueReader::readBool()
+{
+    bool wasQuoted = false;
+    const QByteArray raw = readRaw(&wasQuoted);
+    if (!wasQuoted) {
+        if (raw.compare("#TRUE#", Qt::CaseInsensitive) == 0)
+            return true;
+        if (raw.compare("#FALSE#", Qt::CaseInsensitive) == 0)
+            return false;
+    }
+    throw RuntimeError(RuntimeError::TypeMismatch, "Type mismatch");
+}
+
+QStringList readRawLines(const QByteArray &bytes)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype size = bytes.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const char c = bytes.at(i);
+        if (!isLineEnd(c)) {
+            ++i;
+            continue;
+        }
+        lines.append(decodeAnsi(bytes.mid(start, i - start)));
+        ++i;
+        if (c == '\r' && i < size && bytes.at(i) == '\n')
+            ++i;
+        start = i;
+    }
+    if (start < size)
+        lines.append(decodeAnsi(bytes.mid(start)));
+    return lines;
+}
+
+QByteArray readWholeFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        const QFileInfo info(path);
+        const std::string name = QFile::encodeName(path).toStdString();
+        if (!info.dir().exists())
+            throw RuntimeError(RuntimeError::PathNotFound, "Path not found: " + name);
+        if (!info.exists())
+            throw RuntimeError(RuntimeError::FileNotFound, "File not found: " + name);
+        throw RuntimeError(PathFileAccess, "Path/File access error: " + name);
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw RuntimeError(PathFileAccess,
+                           "Cannot read " + QFile::encodeName(path).toStdString());
+    return bytes;
+}
+
+void replaceFile(const QString &path, const QByteArray &bytes)
+{
+    const std::string name = QFile::encodeName(path).toStdString();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (!QFileInfo(path).dir().exists())
+            throw RuntimeError(RuntimeError::PathNotFound, "Path not found: " + name);
+        throw RuntimeError(PathFileAccess, "Path/File access error: " + name);
+    }
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        throw RuntimeError(PathFileAccess, "Cannot write " + name);
+    }
+    if (!file.commit())
+        throw RuntimeError(PathFileAccess, "Cannot replace " + name);
+}
+
+} // namespace velmora::services::runtime

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace velmora::services::runtime {
+
+// Text in the program's data files is single-byte Windows-1251.
+QString decodeAnsi(const QByteArray &bytes);
+// Characters with no Windows-1251 form become '?'.
+QByteArray encodeAnsi(const QString &text);
+// "text" with no escaping: an embedded double quote is written as is.
+QByteArray quoted(const QString &text);
+// #TRUE# / #FALSE#
+QByteArray boolValue(bool b);
+// Fields joined by ',' and ended with CR LF.
+QByteArray writeRecord(const QList<QByteArray> &fields);
+
+// Reads comma- or line-separated values one at a time, the way files written
+// by the value-writing form are read back.
+class ValueReader
+{
+public:
+    explicit ValueReader(const QByteArray &bytes);
+
+    // Only white space and line ends are left.
+    bool atEnd() const;
+    // Next value as text; throws RuntimeError(InputPastEnd) when none is left.
+    QString readText();
+    // Next value as #TRUE#/#FALSE#; throws RuntimeError(TypeMismatch) for
+    // anything else and RuntimeError(InputPastEnd) when none is left.
+    bool readBool();
+
+private:
+    QByteArray readRaw(bool *wasQuoted);
+
+    QByteArray m_bytes;
+    qsizetype m_pos = 0;
+};
+
+// Whole lines as Line Input reads them: CR LF, a lone LF or a lone CR ends a
+// line; a last line without an ending still counts.
+QStringList readRawLines(const QByteArray &bytes);
+
+// Throws RuntimeError: FileNotFound when the file is missing, PathNotFound
+// when its folder is, and the runtime's access error (75) when it cannot be read.
+QByteArray readWholeFile(const QString &path);
+// Replaces the file in one step (temporary file, flush, rename) so readers see
+// either the old or the new contents. Throws RuntimeError on failure.
+void replaceFile(const QString &path, const QByteArray &bytes);
+
+} // namespace velmora::services::runtime

@@ -1,0 +1,105 @@
+#include "HttpServer.h"
+
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace velmora::test {
+
+namespace {
+constexpr qsizetype maxRequestHead = 64 * 1024;
+}
+
+HttpServer::HttpServer(QObject *parent)
+    : QObject(parent)
+    , m_server(new QTcpServer(this))
+{
+    connect(m_server, &QTcpServer::newConnection, this, &HttpServer::onNewConnection);
+    m_server->listen(QHostAddress::LocalHost, 0);
+}
+
+HttpServer::~HttpServer() = default;
+
+bool HttpServer::isListening() const
+{
+    return m_server->isListening();
+}
+
+quint16 HttpServer::port() const
+{
+    return m_server->serverPort();
+}
+
+QUrl HttpServer::url(const QString &path) const
+{
+    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(path));
+}
+
+void HttpServer::setResource(const QString &path, const QByteArray &contentType,
+                             const QByteArray &body)
+{
+    m_resources.insert(path, {contentType, body});
+}
+
+void HttpServer::setPage(const QString &path, const QString &title, const QString &bodyHtml)
+{
+    const QString html = QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\">")
+                         + (title.isEmpty() ? QString() : u"<title>" + title + u"</title>")
+                         + u"</head><body>" + bodyHtml + u"</body></html>";
+    setResource(path, "text/html; charset=utf-8", html.toUtf8());
+}
+
+int HttpServer::requestCount(const QString &path) const
+{
+    return m_counts.value(path);
+}
+
+QStringList HttpServer::requestedPaths() const
+{
+    return m_order;
+}
+
+void HttpServer::resetCounts()
+{
+    m_counts.clear();
+    m_order.clear();
+}
+
+void HttpServer::onNewConnection()
+{
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+}
+
+void HttpServer::onReadyRead(QTcpSocket *socket)
+{
+    // The head is collected in the socket's own buffer until it is complete.
+    const QByteArray head = socket->peek(maxRequestHead);
+    if (!head.contains("\r\n\r\n") && head.size() < maxRequestHead)
+        return;
+    socket->readAll();
+
+    const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
+    QString path = QString::fromLatin1(requestLine.value(1));
+    path = path.left(path.indexOf(u'?'));
+    if (path.isEmpty())
+        path = QStringLiteral("/");
+
+    m_counts[path] += 1;
+    m_order.append(path);
+    emit requested(path);
+
+    const auto found = m_resources.constFind(path);
+    const bool ok = found != m_resources.constEnd();
+    const QByteArray body = ok ? found->body : QByteArray("not found");
+    const QByteArray type = ok ? found->contentType : QByteArray("text/plain");
+    QByteArray reply = (ok ? "HTTP/1.0 200 OK\r\n" : "HTTP/1.0 404 Not Found\r\n");
+    reply += "Content-Type: " + type + "\r\nContent-Length: " + QByteArray::number(body.size())
+             + "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n" + body;
+    socket->write(reply);
+    socket->disconnectFromHost();
+}
+
+} // namespace velmora::test

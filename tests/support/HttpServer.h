@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace velmora::test {
+
+// A tiny HTTP/1.0 server on 127.0.0.1 for engine tests: serves fixed
+// resources by path and counts the requests it sees per path. Unknown paths
+// get 404. The query part of a request is ignored for lookup and counting.
+class HttpServer : public QObject
+{
+    Q_OBJECT
+public:
+    struct Resource
+    {
+        QByteArray contentType;
+        QByteArray body;
+    };
+
+    explicit HttpServer(QObject *parent = nullptr);
+    ~HttpServer() override;
+
+    // False when no port could be opened.
+    bool isListening() const;
+    quint16 port() const;
+    // http://127.0.0.1:port + path
+    QUrl url(const QString &path) const;
+
+    void setResource(const QString &path, const QByteArray &contentType, const QByteArray &body);
+    // An HTML page with this title and body markup.
+    void setPage(const QString &path, const QString &title, const QString &bodyHtml = {});
+
+    int requestCount(const QString &path) const;
+    QStringList requestedPaths() const;
+    void resetCounts();
+
+signals:
+    void requested(const QString &path);
+
+private:
+    void onNewConnection();
+    void onReadyRead(QTcpSocket *socket);
+
+    QTcpServer *m_server;
+    QHash<QString, Resource> m_resources;
+    QHash<QString, int> m_counts;
+    QStringList m_order;
+};
+
+} // namespace velmora::test

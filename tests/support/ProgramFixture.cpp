@@ -1,0 +1,40 @@
+#include "ProgramFixture.h"
+
+#include "FakeServices.h"
+#include "FakeWebBrowser.h"
+#include "Program.h"
+#include "frmMain.h"
+
+namespace velmora::test {
+
+ProgramFixture::ProgramFixture(bool withLanguage)
+{
+    if (withLanguage)
+        env.installLanguageFiles();
+    platform::FakeServices fakes = platform::makeFakeServices();
+    m_browsers = fakes.browsers;
+    m_dialogs = fakes.dialogs;
+    m_system = fakes.system;
+    m_internet = fakes.internet;
+    m_program = std::make_unique<Program>(std::move(fakes.services));
+}
+
+ProgramFixture::~ProgramFixture() = default;
+
+mainwindow::frmMain &ProgramFixture::main()
+{
+    return m_program->mainWindow();
+}
+
+mainwindow::frmMain &ProgramFixture::start(const QString &commandLine)
+{
+    m_program->start(commandLine);
+    return main();
+}
+
+platform::FakeWebBrowser *ProgramFixture::web(int index)
+{
+    return qobject_cast<platform::FakeWebBrowser *>(main().web(index));
+}
+
+} // namespace velmora::test
