@@ -157,6 +157,8 @@ private slots:
     void clear_emptiesDocumentWithoutNavigation();
     void setTitle_changesDocumentTitle();
     void setFocus_raisesGotFocus();
+    void mouseOverPage_raisesOnmousemove();
+    void execWB_editsInPageOrAsksHost();
     void releasePage_thenNavigateAgain();
     void factoryDestruction_releasesPagesFirst();
 
@@ -270,8 +272,10 @@ void tst_EngineWebBrowser::navigate_raisesEventsInOrder()
                           u"Title Page A"_s, u"DocumentComplete "_s + url,
                           u"DownloadComplete"_s}));
     // Progress starts before the commit and the bar is emptied at the end.
-    QVERIFY(log.events.indexOf(u"Progress 0/100"_s) < log.events.indexOf(u"NavigateComplete "_s + url));
-    QVERIFY(log.events.indexOf(u"Progress 100/100"_s) < log.events.indexOf(u"DocumentComplete "_s + url));
+    const qsizetype committed = log.events.indexOf(u"NavigateComplete "_s + url);
+    const qsizetype completed = log.events.indexOf(u"DocumentComplete "_s + url);
+    QVERIFY(log.events.indexOf(u"Progress 0/100"_s) < committed);
+    QVERIFY(log.events.indexOf(u"Progress 100/100"_s) < completed);
     QCOMPARE(log.events.last(), u"Progress 0/0"_s);
     QVERIFY(busyAtNavigateComplete);
     QVERIFY(browser->hasPage());
@@ -560,6 +564,42 @@ void tst_EngineWebBrowser::setFocus_raisesGotFocus()
     m_host->setFocus();
     spinUntil([&] { return lost.size() == 1; });
     QCOMPARE(lost.size(), 1);
+}
+
+void tst_EngineWebBrowser::mouseOverPage_raisesOnmousemove()
+{
+    WebBrowser *browser = makeBrowser();
+    EventLog log(browser);
+    QVERIFY(load(browser, log, u"/a"_s));
+    QSignalSpy moves(browser->Document(), &WebDocument::onmousemove);
+    QWidget *surface = static_cast<EngineWebBrowser *>(browser)->widget()
+                           ->findChild<QWebEngineView *>()->focusProxy();
+    QVERIFY(surface);
+    QTest::mouseMove(surface, QPoint(20, 20));
+    QTest::mouseMove(surface, QPoint(30, 25));
+    QVERIFY(spinUntil([&] { return moves.size() > 0; }));
+}
+
+void tst_EngineWebBrowser::execWB_editsInPageOrAsksHost()
+{
+    WebBrowser *browser = makeBrowser();
+    EventLog log(browser);
+    QVERIFY(load(browser, log, u"/a"_s));
+    QSignalSpy commands(browser, &WebBrowser::PageCommandRequested);
+
+    // The editing commands act on the page that has the focus.
+    browser->SetFocus();
+    QVERIFY(spinUntil([&] { return log.has(u"GotFocus"_s); }));
+    browser->ExecWB(WebBrowser::SelectAll, WebBrowser::DoDefault);
+    const QString selection = u"window.getSelection().toString().trim()"_s;
+    spinUntil([&] { return !runScript(browser, selection).toString().isEmpty(); }, 3000);
+    QCOMPARE(runScript(browser, selection).toString(), u"a"_s);
+    for (int command : {WebBrowser::SaveAs, WebBrowser::Print, WebBrowser::PageSetup})
+        browser->ExecWB(command, WebBrowser::DoDefault);
+    browser->ExecWB(WebBrowser::Properties, WebBrowser::DontPromptUser);
+    QCOMPARE(commands.size(), 4);
+    QCOMPARE(commands.at(3).at(0).toInt(), int(WebBrowser::Properties));
+    QVERIFY(browser->hasPage());
 }
 
 void tst_EngineWebBrowser::releasePage_thenNavigateAgain()

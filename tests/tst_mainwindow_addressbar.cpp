@@ -37,6 +37,9 @@ frmMain &startQuiet(ProgramFixture &fx)
     w.hintRebuild = true;
     w.suppressComboClick = false;
     w.hintPicking = false;
+    // Navigations are only recorded: the page events of a load are not ours.
+    if (FakeWebBrowser *web = fx.web(w.currentTabNumber()))
+        web->setAsync(true);
     return w;
 }
 
@@ -84,6 +87,7 @@ private slots:
     void steppingOwnListWhileSuggestionsInUse();
     void textChangeRearmsSuggestionTimer();
     void focusOwner();
+    void focusFromPageToAddressBar();
     void keyCodes_data();
     void keyCodes();
 };
@@ -412,6 +416,7 @@ void tst_MainWindowAddressBar::focusOwner()
     frmMain &w = startQuiet(fx);
     if (!activate(w))
         QSKIP("the platform cannot activate a window");
+    w.cmdGo->setFocus(Qt::MouseFocusReason);
 
     w.Combo1->setFocus(Qt::MouseFocusReason);
     QCOMPARE(w.FocusOwner, 1);
@@ -421,11 +426,29 @@ void tst_MainWindowAddressBar::focusOwner()
     w.Combo1->setFocus(Qt::MouseFocusReason);
     w.podskazka->addItem(QStringLiteral("x.org"));
     w.podskazka->show();
+    w.suppressComboClick = true;
     w.podskazka->setFocus(Qt::MouseFocusReason);
     QCOMPARE(w.FocusOwner, 6);
     QVERIFY(!w.suppressComboClick);
     w.cmdGo->setFocus(Qt::MouseFocusReason);
     QCOMPARE(w.FocusOwner, 3);
+}
+
+void tst_MainWindowAddressBar::focusFromPageToAddressBar()
+{
+    ProgramFixture fx;
+    frmMain &w = startQuiet(fx);
+    if (!activate(w))
+        QSKIP("the platform cannot activate a window");
+    FakeWebBrowser *web = fx.web(w.currentTabNumber());
+    web->SetFocus();
+    QCOMPARE(w.FocusOwner, 2);
+
+    w.Combo1->setFocus(Qt::MouseFocusReason);
+    QVERIFY(w.Combo1->hasFocus());
+    QEXPECT_FAIL("", "the page control reports losing the focus after the address bar got it",
+                 Continue);
+    QCOMPARE(w.FocusOwner, 1);
 }
 
 void tst_MainWindowAddressBar::keyCodes_data()

@@ -768,10 +768,15 @@ void frmMain::mnuCloseAllTabs_Click()
     Timer1->stop();
     setEnabled(false);
     Tabstrip1->hide();
+    // Tab 1 survives. The row cannot show a closed number again, so when tab 1
+    // was closed before, the lowest open tab survives instead.
+    int survivor = 1;
+    if (!Tabstrip1->tabVisible(1))
+        step([&] { survivor = services::findNextVisibleTab(*Tabstrip1, 1); });
     // 4. Every other open tab gets a fresh, hidden control in its slot.
     for (int i = 2; i < webCount(); ++i) {
         platform::WebBrowser *browser = web(i);
-        if (!browser || !browser->Visible())
+        if (i == survivor || !browser || !browser->Visible())
             continue;
         step([&] { browser->setVisible(false); });
         step([&] {
@@ -786,10 +791,7 @@ void frmMain::mnuCloseAllTabs_Click()
         });
         step([&] { Tabstrip1->setTabVisible(i, false); });
     }
-    // 5. Tab 1 survives; when it was closed before, the lowest open tab does.
-    int survivor = 1;
-    if (!Tabstrip1->tabVisible(1))
-        step([&] { survivor = services::findNextVisibleTab(*Tabstrip1, 1); });
+    // 5.
     step([&] { Tabstrip1->setTabVisible(survivor, true); });
     step([&] {
         platform::WebBrowser *browser = web(survivor);

@@ -6,7 +6,6 @@
 #include "frmOptions.h"
 
 #include "AddressHistory.h"
-#include "Language.h"
 #include "OneValueFiles.h"
 #include "RuntimeError.h"
 #include "Steps.h"
@@ -189,33 +188,27 @@ void frmMain::Web_NavigateComplete2(int Index, const QString &)
         step([&] { browser->setSilent(true); });
         step([&] {
             const QString h = services::AddressHistory::getHostPart(loc);
-            // The list is reordered behind the address text; neither the text
-            // nor the address bar's handlers may notice.
-            const QString text = Combo1->currentText();
-            {
-                const QSignalBlocker blockCombo(Combo1);
-                const QSignalBlocker blockEdit(Combo1->lineEdit());
-                int found = -1;
-                for (int row = 0; row < Combo1->count(); ++row) {
-                    if (Combo1->itemText(row) == h) {
-                        found = row;
-                        break;
-                    }
+            // The list is reordered behind the address text: the address bar's
+            // own handlers must not take it for a choice of the user.
+            const QSignalBlocker blockCombo(Combo1);
+            int found = -1;
+            for (int row = 0; row < Combo1->count(); ++row) {
+                if (Combo1->itemText(row) == h) {
+                    found = row;
+                    break;
                 }
-                if (m_program.options().save_mode) {
-                    if (found >= 0)
-                        Combo1->removeItem(found);
-                    Combo1->insertItem(0, h);
-                } else if (found >= 0) {
+            }
+            if (m_program.options().save_mode) {
+                if (found >= 0)
                     Combo1->removeItem(found);
-                    Combo1->insertItem(found >= FavouriteBlock ? FavouriteBlock : 0, h);
-                } else if (Combo1->count() < FavouriteBlock) {
-                    Combo1->addItem(h);
-                } else {
-                    Combo1->insertItem(FavouriteBlock, h);
-                }
-                if (Combo1->currentText() != text)
-                    Combo1->setEditText(text);
+                Combo1->insertItem(0, h);
+            } else if (found >= 0) {
+                Combo1->removeItem(found);
+                Combo1->insertItem(found >= FavouriteBlock ? FavouriteBlock : 0, h);
+            } else if (Combo1->count() < FavouriteBlock) {
+                Combo1->addItem(h);
+            } else {
+                Combo1->insertItem(FavouriteBlock, h);
             }
         });
         step([&] { m_program.history().saveHistory(*Combo1); });

@@ -81,7 +81,10 @@ void frmMain::Timer1_Timer()
     auto &lang = m_program.language();
 
     // 1. Runs on every tick, whatever follows.
-    step([&] { bindHTML(web(currentTabNumber())->Document()); });
+    step([&] {
+        platform::WebBrowser *browser = web(currentTabNumber());
+        bindHTML(browser ? browser->Document() : nullptr);
+    });
     // 2.
     if (!timer1Enabled() || !m_program.system().isForegroundWindow(this))
         return;

@@ -1,130 +1,22 @@
 #include "EngineWebBrowser.h"
 
+#include "EnginePage.h"
+
 #include <QApplication>
-#include <QDir>
 #include <QEvent>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineCertificateError>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
 #include <QWebEngineScript>
-#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 using namespace Qt::StringLiterals;
 
 namespace velmora::platform {
-
-// The engine page: navigation requests and script dialogs go to the control;
-// it never opens a dialog or a file chooser itself.
-class EnginePage final : public QWebEnginePage
-{
-public:
-    EnginePage(QWebEngineProfile *profile, EngineWebBrowser *owner, QObject *parent)
-        : QWebEnginePage(profile, parent)
-        , m_owner(owner)
-    {
-    }
-
-protected:
-    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
-    {
-        return m_owner->onNavigationRequest(url, type, isMainFrame);
-    }
-    void javaScriptAlert(const QUrl &, const QString &msg) override
-    {
-        m_owner->onScriptDialog(WebBrowser::ScriptDialogKind::Alert, msg, nullptr);
-    }
-    bool javaScriptConfirm(const QUrl &, const QString &msg) override
-    {
-        return m_owner->onScriptDialog(WebBrowser::ScriptDialogKind::Confirm, msg, nullptr);
-    }
-    bool javaScriptPrompt(const QUrl &, const QString &msg, const QString &defaultValue,
-                          QString *result) override
-    {
-        QString text = defaultValue;
-        const bool accepted =
-            m_owner->onScriptDialog(WebBrowser::ScriptDialogKind::Prompt, msg, &text);
-        if (accepted && result)
-            *result = text;
-        return accepted;
-    }
-    QStringList chooseFiles(FileSelectionMode, const QStringList &, const QStringList &) override
-    {
-        return {};
-    }
-
-private:
-    EngineWebBrowser *m_owner;
-};
-
-// Offline work of one control: no request of its page reaches the network;
-// what the engine still holds in memory (back and forward pages) shows.
-class OfflineInterceptor final : public QWebEngineUrlRequestInterceptor
-{
-public:
-    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-    bool offline = false;
-
-    void interceptRequest(QWebEngineUrlRequestInfo &info) override
-    {
-        if (!offline)
-            return;
-        const QString scheme = info.requestUrl().scheme();
-        if (scheme == "http"_L1 || scheme == "https"_L1 || scheme == "ftp"_L1
-            || scheme == "ws"_L1 || scheme == "wss"_L1)
-            info.block(true);
-    }
-};
-
-class EngineDocument final : public WebDocument
-{
-public:
-    explicit EngineDocument(EngineWebBrowser *owner)
-        : WebDocument(owner)
-        , m_owner(owner)
-    {
-    }
-
-    QString title() const override { return m_owner->m_page ? m_owner->m_documentTitle : QString(); }
-
-    void setTitle(const QString &title) override
-    {
-        if (!m_owner->m_page)
-            return;
-        const QByteArray quoted = QJsonDocument(QJsonArray{title}).toJson(QJsonDocument::Compact);
-        const QString literal = QString::fromUtf8(quoted.mid(1, quoted.size() - 2));
-        m_owner->m_page->runJavaScript(u"document.title = " + literal + u";"_s,
-                                       QWebEngineScript::ApplicationWorld);
-        m_owner->m_documentTitle = title;
-        ++m_owner->m_titleChanges;
-    }
-
-    // Replaces the document by an empty one in place: no navigation, no
-    // history entry and no events; the address stays as it was.
-    void Clear() override
-    {
-        if (!m_owner->m_page)
-            return;
-        m_owner->m_page->triggerAction(QWebEnginePage::Stop);
-        m_owner->m_page->runJavaScript(u"document.open(); document.close();"_s,
-                                       QWebEngineScript::ApplicationWorld);
-        m_owner->m_documentTitle.clear();
-        ++m_owner->m_titleChanges;
-    }
-
-    void focus() override { m_owner->SetFocus(); }
-
-private:
-    EngineWebBrowser *m_owner;
-};
 
 namespace {
 
@@ -136,9 +28,8 @@ bool isAddressTitle(const QString &title, const QUrl &url)
         return true;
     const QString full = url.toString();
     QStringList forms{full, url.toDisplayString()};
-    if (url.scheme() == "http"_L1) {
+    if (url.scheme() == "http"_L1)
         forms << full.mid(7) << url.toDisplayString().mid(7);
-    }
     for (const QString &form : std::as_const(forms)) {
         if (title == form || (form.endsWith(u'/') && title == form.chopped(1)))
             return true;
@@ -210,8 +101,13 @@ bool EngineWebBrowser::ensurePage()
     connect(m_page, &QWebEnginePage::windowCloseRequested, this, [this] {
         bool cancel = false;
         emit WindowClosing(false, &cancel);
-        if (!cancel)
-            QTimer::singleShot(0, this, &EngineWebBrowser::releasePage);
+        // Not from inside the page's own signal; and only the page that asked.
+        if (!cancel) {
+            QTimer::singleShot(0, this, [this, closing = QPointer<EnginePage>(m_page)] {
+                if (closing && closing == m_page)
+                    releasePage();
+            });
+        }
     });
     connect(m_page, &QWebEnginePage::certificateError, this,
             [](const QWebEngineCertificateError &error) {
@@ -231,10 +127,13 @@ void EngineWebBrowser::releasePage()
     if (!m_view)
         return;
     m_page->disconnect(this);
-    // The page is a child of the view: both go, page before profile.
-    delete m_view.data();
+    // The page is a child of the view: both go, page before profile. The
+    // members are cleared first, so focus moves caused by the deletion are
+    // not taken for this control's.
+    QWebEngineView *view = m_view;
     m_view = nullptr;
     m_page = nullptr;
+    delete view;
     m_loading = false;
     m_committed = false;
     m_reloading = false;
@@ -520,49 +419,6 @@ void EngineWebBrowser::SetFocus()
         m_view->setFocus(Qt::OtherFocusReason);
     else if (m_container)
         m_container->setFocus(Qt::OtherFocusReason);
-}
-
-EngineWebBrowserFactory::EngineWebBrowserFactory() = default;
-
-EngineWebBrowserFactory::~EngineWebBrowserFactory()
-{
-    for (const QPointer<EngineWebBrowser> &browser : std::as_const(m_browsers)) {
-        if (!browser)
-            continue;
-        browser->releasePage();
-        browser->m_factory = nullptr;
-    }
-    delete m_profile;
-}
-
-WebBrowser *EngineWebBrowserFactory::create(QWidget *parent)
-{
-    m_browsers.removeAll(nullptr);
-    auto *browser = new EngineWebBrowser(this, parent);
-    m_browsers.append(browser);
-    return browser;
-}
-
-QString EngineWebBrowserFactory::storagePath()
-{
-    QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (dataHome.isEmpty())
-        dataHome = QDir::homePath() + "/.local/share"_L1;
-    return QDir(dataHome).filePath(u"olk_Browser"_s);
-}
-
-QWebEngineProfile *EngineWebBrowserFactory::profile()
-{
-    if (!m_profile) {
-        const QString root = storagePath();
-        QDir().mkpath(root);
-        m_profile = new QWebEngineProfile(u"olk_Browser"_s);
-        m_profile->setPersistentStoragePath(root);
-        m_profile->setCachePath(QDir(root).filePath(u"cache"_s));
-        m_profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
-        m_profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
-    }
-    return m_profile;
 }
 
 } // namespace velmora::platform

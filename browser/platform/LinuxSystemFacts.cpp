@@ -73,7 +73,8 @@ MemoryStatus LinuxSystemFacts::parseMeminfo(const QByteArray &text)
         if (colon < 0)
             continue;
         const QByteArray key = line.left(colon);
-        const quint64 kilobytes = line.mid(colon + 1).simplified().split(' ').value(0).toULongLong();
+        const QByteArray value = line.mid(colon + 1).simplified();
+        const quint64 kilobytes = value.left(value.indexOf(' ')).toULongLong();
         if (key == "MemTotal")
             total = kilobytes * 1024;
         else if (key == "MemAvailable") {

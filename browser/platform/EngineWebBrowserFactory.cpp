@@ -1,0 +1,54 @@
+#include "EngineWebBrowser.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QWebEngineProfile>
+
+using namespace Qt::StringLiterals;
+
+namespace velmora::platform {
+
+EngineWebBrowserFactory::EngineWebBrowserFactory() = default;
+
+EngineWebBrowserFactory::~EngineWebBrowserFactory()
+{
+    for (const QPointer<EngineWebBrowser> &browser : std::as_const(m_browsers)) {
+        if (!browser)
+            continue;
+        browser->releasePage();
+        browser->m_factory = nullptr;
+    }
+    delete m_profile;
+}
+
+WebBrowser *EngineWebBrowserFactory::create(QWidget *parent)
+{
+    m_browsers.removeAll(nullptr);
+    auto *browser = new EngineWebBrowser(this, parent);
+    m_browsers.append(browser);
+    return browser;
+}
+
+QString EngineWebBrowserFactory::storagePath()
+{
+    QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (dataHome.isEmpty())
+        dataHome = QDir::homePath() + "/.local/share"_L1;
+    return QDir(dataHome).filePath(u"olk_Browser"_s);
+}
+
+QWebEngineProfile *EngineWebBrowserFactory::profile()
+{
+    if (!m_profile) {
+        const QString root = storagePath();
+        QDir().mkpath(root);
+        m_profile = new QWebEngineProfile(u"olk_Browser"_s);
+        m_profile->setPersistentStoragePath(root);
+        m_profile->setCachePath(QDir(root).filePath(u"cache"_s));
+        m_profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+        m_profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
+    }
+    return m_profile;
+}
+
+} // namespace velmora::platform
