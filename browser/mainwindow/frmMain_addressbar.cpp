@@ -248,7 +248,7 @@ int frmMain::shiftStateOf(Qt::KeyboardModifiers modifiers)
 
 void frmMain::connectAddressBar()
 {
-    m_addressBarEvents = new AddressBarEvents(this); if (qEnvironmentVariableIsSet("NOAB")) return;
+    m_addressBarEvents = new AddressBarEvents(this);
     AddressBarEvents *events = m_addressBarEvents;
     // The address bar offers history rows through the suggestion list only;
     // the box's own completion would rewrite the typed text.
