@@ -65,6 +65,7 @@ private slots:
     void sliderAndPositionText();
     void backgroundWindowCatchesUpOnActivation();
     void exitingStopsAfterBinding();
+    void mouseOverBoundPageOnly();
     void offlineMarkFollowsOneTickLater();
     void offlineStateIsNotReadFromFilePerTick();
     void autosaveSwitchedOnOnce();
@@ -177,6 +178,33 @@ void TestMainWindowTimers::exitingStopsAfterBinding()
     w.Timer1_Timer();
     QCOMPARE(w.windowTitle(), captionOf(w, 1));
     QVERIFY(w.Check1->isChecked());
+}
+
+void TestMainWindowTimers::mouseOverBoundPageOnly()
+{
+    ProgramFixture fx;
+    frmMain &w = fx.start();
+    w.cmdNew_Click();
+    w.Tabstrip1->setValue(1);
+    w.Timer1_Timer();
+    w.FocusOwner = 3;
+    auto *first = fx.web(1)->fakeDocument();
+    auto *second = fx.web(2)->fakeDocument();
+
+    int before = first->focusCount;
+    first->fakeMouseMove();
+    QCOMPARE(first->focusCount, before + 1);
+
+    // Bound to the tab now current, the other page's mouse no longer counts.
+    w.Tabstrip1->setValue(2);
+    w.Timer1_Timer();
+    w.FocusOwner = 3;
+    before = first->focusCount;
+    const int secondBefore = second->focusCount;
+    first->fakeMouseMove();
+    QCOMPARE(first->focusCount, before);
+    second->fakeMouseMove();
+    QCOMPARE(second->focusCount, secondBefore + 1);
 }
 
 void TestMainWindowTimers::offlineMarkFollowsOneTickLater()

@@ -1,5 +1,6 @@
 #include "ProgramFixture.h"
 
+#include "EngineWebBrowser.h"
 #include "FakeServices.h"
 #include "FakeWebBrowser.h"
 #include "Program.h"
@@ -7,12 +8,16 @@
 
 namespace velmora::test {
 
-ProgramFixture::ProgramFixture(bool withLanguage)
+ProgramFixture::ProgramFixture(bool withLanguage, Pages pages)
 {
     if (withLanguage)
         env.installLanguageFiles();
     platform::FakeServices fakes = platform::makeFakeServices();
     m_browsers = fakes.browsers;
+    if (pages == Pages::Engine) {
+        fakes.services.browsers = std::make_unique<platform::EngineWebBrowserFactory>();
+        m_browsers = nullptr;
+    }
     m_dialogs = fakes.dialogs;
     m_system = fakes.system;
     m_internet = fakes.internet;

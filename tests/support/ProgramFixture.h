@@ -26,8 +26,10 @@ namespace velmora::test {
 class ProgramFixture
 {
 public:
+    enum class Pages { Fake, Engine };
     // withLanguage: copy the shipped language files into the program folder.
-    explicit ProgramFixture(bool withLanguage = true);
+    // Pages::Engine puts real engine pages in the tabs; the rest stays fake.
+    explicit ProgramFixture(bool withLanguage = true, Pages pages = Pages::Fake);
     ~ProgramFixture();
 
     TestEnvironment env;
@@ -36,6 +38,7 @@ public:
     // Runs the main window's load with this command line.
     mainwindow::frmMain &start(const QString &commandLine = {});
 
+    // Only with fake pages.
     platform::FakeWebBrowserFactory &browsers() { return *m_browsers; }
     platform::FakeDialogs &dialogs() { return *m_dialogs; }
     platform::FakeSystemFacts &system() { return *m_system; }
