@@ -47,12 +47,13 @@ double read(const QWidget *w, Edge e, int t)
     return 0;
 }
 
-// Sets one side of a control's rectangle, in twips. A control refuses a
-// negative size, as the runtime's controls do, and the caller's step fails.
+// Sets one side of a control's rectangle, in twips. A negative size is
+// refused (invalid property value) and only the caller's step fails.
 void write(QWidget *w, Edge e, double twips, int t)
 {
+    constexpr int InvalidPropertyValue = 380;
     if ((e == Edge::Width || e == Edge::Height) && twips < 0)
-        throw services::RuntimeError(380, "invalid property value");
+        throw services::RuntimeError(InvalidPropertyValue, "negative size");
     QRect g = w->geometry();
     const int px = twipsToPixels(twips, t);
     switch (e) {
@@ -95,9 +96,14 @@ void frmMain::Form_Resize()
     });
 
     const int t = twipsPerPixel();
-    const double px = t;
+    const double px = t; // one pixel in twips
+    auto get = [t](const QWidget *w, Edge e) { return read(w, e, t); };
+    auto set = [t](QWidget *w, Edge e, double v) { write(w, e, v, t); };
+    auto setWhenChanged = [t](QWidget *w, Edge e, double v) { writeWhenChanged(w, e, v, t); };
+    using enum Edge;
+
     const double scaleWidth = pixelsToTwips(form->width(), t);
-    // The status bar lies along the bottom of the client area.
+    // The status bar lies along the bottom of the client area and spans it.
     const double innerHeight = pixelsToTwips(form->height(), t);
     const double outerWidth = scaleWidth;
     auto web0 = [&]() -> QWidget * { return Web.at(0)->widget(); };
@@ -108,64 +114,45 @@ void frmMain::Form_Resize()
                                          "no browser for the current tab");
         return browser->widget();
     };
-    auto toolbarHeight = [&] { return read(Toolbar1, Edge::Height, t); };
+    auto toolbarHeight = [&] { return get(Toolbar1, Height); };
 
+    step([&] { setWhenChanged(StatusBar1, Top, innerHeight - get(StatusBar1, Height)); });
+    step([&] { set(StatusBar1, Left, 0); });
+    step([&] { set(StatusBar1, Width, outerWidth); });
+    step([&] { setWhenChanged(Bar1, Left, scaleWidth - get(Bar1, Width) - 400 / 12. * px); });
+    step([&] { setWhenChanged(Bar1, Top, get(StatusBar1, Top) + 30 / 12. * px); });
     step([&] {
-        writeWhenChanged(StatusBar1, Edge::Top, innerHeight - read(StatusBar1, Edge::Height, t), t);
-    });
-    step([&] { write(StatusBar1, Edge::Left, 0, t); });
-    step([&] { write(StatusBar1, Edge::Width, outerWidth, t); });
-    step([&] {
-        writeWhenChanged(Bar1, Edge::Left, scaleWidth - read(Bar1, Edge::Width, t) - 400 / 12. * px,
-                         t);
-    });
-    step([&] {
-        writeWhenChanged(Bar1, Edge::Top, read(StatusBar1, Edge::Top, t) + 30 / 12. * px, t);
-    });
-    step([&] {
-        writeWhenChanged(Combo1, Edge::Width,
-                         scaleWidth - read(Combo1, Edge::Left, t) - read(spinbutton1, Edge::Width, t)
-                             - read(cmdClose, Edge::Width, t) - read(lblGo, Edge::Width, t)
-                             - read(cmdGo, Edge::Width, t) - 100 / 12. * px,
-                         t);
+        setWhenChanged(Combo1, Width,
+                       scaleWidth - get(Combo1, Left) - get(spinbutton1, Width)
+                           - get(cmdClose, Width) - get(lblGo, Width) - get(cmdGo, Width)
+                           - 100 / 12. * px);
     });
     step([&] {
-        writeWhenChanged(cmdGo, Edge::Left,
-                         read(Combo1, Edge::Left, t) + read(Combo1, Edge::Width, t) + 20 / 12. * px,
-                         t);
+        setWhenChanged(cmdGo, Left, get(Combo1, Left) + get(Combo1, Width) + 20 / 12. * px);
     });
-    step([&] { writeWhenChanged(lblGo, Edge::Top, read(cmdGo, Edge::Top, t) + 120 / 12. * px, t); });
-    step([&] { writeWhenChanged(lblGo, Edge::Left, read(cmdGo, Edge::Left, t) + 30 / 12. * px, t); });
+    step([&] { setWhenChanged(lblGo, Top, get(cmdGo, Top) + 120 / 12. * px); });
+    step([&] { setWhenChanged(lblGo, Left, get(cmdGo, Left) + 30 / 12. * px); });
     step([&] {
-        writeWhenChanged(cmdClose, Edge::Left,
-                         scaleWidth - read(cmdClose, Edge::Width, t) - 120 / 12. * px, t);
+        setWhenChanged(cmdClose, Left, scaleWidth - get(cmdClose, Width) - 120 / 12. * px);
     });
-    step([&] {
-        writeWhenChanged(Tabstrip1, Edge::Top,
-                         read(StatusBar1, Edge::Top, t) - read(Tabstrip1, Edge::Height, t), t);
-    });
-    step([&] {
-        writeWhenChanged(spinbutton1, Edge::Left,
-                         read(lblGo, Edge::Left, t) + read(lblGo, Edge::Width, t), t);
-    });
-    step([&] { writeWhenChanged(spinbutton1, Edge::Top, read(Combo1, Edge::Top, t), t); });
+    step([&] { setWhenChanged(Tabstrip1, Top, get(StatusBar1, Top) - get(Tabstrip1, Height)); });
+    step([&] { setWhenChanged(spinbutton1, Left, get(lblGo, Left) + get(lblGo, Width)); });
+    step([&] { setWhenChanged(spinbutton1, Top, get(Combo1, Top)); });
 
     // The address row hangs from the toolbar, whatever height it took.
-    step([&] { write(lblAddress, Edge::Top, toolbarHeight() + 84 / 12. * px, t); });
-    step([&] { write(Combo1, Edge::Top, toolbarHeight() + 36 / 12. * px, t); });
-    step([&] { write(cmdGo, Edge::Top, toolbarHeight() + 36 / 12. * px, t); });
-    step([&] { write(lblGo, Edge::Top, toolbarHeight() + 156 / 12. * px, t); });
-    step([&] { write(spinbutton1, Edge::Top, toolbarHeight() + 36 / 12. * px, t); });
+    step([&] { set(lblAddress, Top, toolbarHeight() + 84 / 12. * px); });
+    step([&] { set(Combo1, Top, toolbarHeight() + 36 / 12. * px); });
+    step([&] { set(cmdGo, Top, toolbarHeight() + 36 / 12. * px); });
+    step([&] { set(lblGo, Top, toolbarHeight() + 156 / 12. * px); });
+    step([&] { set(spinbutton1, Top, toolbarHeight() + 36 / 12. * px); });
     // The close button's top is written once, at the end: the page's top,
     // when there is one, replaces the toolbar's rule.
     std::optional<double> closeTop;
     step([&] { closeTop = toolbarHeight() + 116 / 12. * px; });
-    step([&] { write(podskazka, Edge::Top, toolbarHeight() + 324 / 12. * px, t); });
-    step([&] { write(web0(), Edge::Top, toolbarHeight() + 31.25 * px, t); });
-    step([&] {
-        write(web0(), Edge::Height, read(Tabstrip1, Edge::Top, t) - read(web0(), Edge::Top, t), t);
-    });
-    step([&] { write(web0(), Edge::Width, read(StatusBar1, Edge::Width, t), t); });
+    step([&] { set(podskazka, Top, toolbarHeight() + 324 / 12. * px); });
+    step([&] { set(web0(), Top, toolbarHeight() + 31.25 * px); });
+    step([&] { set(web0(), Height, get(Tabstrip1, Top) - get(web0(), Top)); });
+    step([&] { set(web0(), Width, get(StatusBar1, Width)); });
 
     // Closed tabs keep their old rectangle until they are shown again.
     for (int i = 0; i < webCount(); ++i) {
@@ -174,16 +161,16 @@ void frmMain::Form_Resize()
             if (!browser || !(browser->Visible() || (i == 0 && initialLayout)))
                 return;
             QWidget *w = browser->widget();
-            for (Edge e : {Edge::Top, Edge::Left, Edge::Height, Edge::Width})
-                step([&] { write(w, e, read(web0(), e, t), t); });
+            for (Edge e : {Top, Left, Height, Width})
+                step([&] { set(w, e, get(web0(), e)); });
         });
     }
-    step([&] { closeTop = read(current(), Edge::Top, t) - 250 / 12. * px; });
+    step([&] { closeTop = get(current(), Top) - 250 / 12. * px; });
     step([&] {
         if (closeTop)
-            writeWhenChanged(cmdClose, Edge::Top, *closeTop, t);
+            setWhenChanged(cmdClose, Top, *closeTop);
     });
-    step([&] { write(Tabstrip1, Edge::Width, read(current(), Edge::Width, t), t); });
+    step([&] { set(Tabstrip1, Width, get(current(), Width)); });
 
     // Let the moved controls repaint. Inside a resize event the loop repaints
     // on its own, and a pass run from within this yield does not yield again.

@@ -288,7 +288,10 @@ void frmMain::Web_GotFocus(int)
 
 void frmMain::Web_LostFocus(int)
 {
-    FocusOwner = 3;
+    // The page hears of its loss after the part that took the focus has
+    // claimed it; only a focus still held by the page becomes nobody's.
+    if (FocusOwner == 2)
+        FocusOwner = 3;
 }
 
 void frmMain::HTML_onmousemove()

@@ -41,7 +41,7 @@ int panelWidth(const QLabel *panel)
 void setPanelWidth(QLabel *panel, double twips, int t)
 {
     if (twips < 0)
-        throw services::RuntimeError(380, "invalid panel width");
+        throw services::RuntimeError(380, "negative panel width"); // invalid property value
     const int wanted = twipsToPixels(twips, t);
     if (std::abs(panelWidth(panel) - wanted) >= 1)
         panel->setFixedWidth(wanted);
