@@ -1,6 +1,7 @@
 // Measures start-up, new tabs, memory, idle load and tab switches of a real
 // browser instance on this machine and prints one line per figure.
 
+#include "EventLoop.h"
 #include "HttpServer.h"
 #include "TestEnvironment.h"
 
@@ -28,16 +29,11 @@ using velmora::mainwindow::frmMain;
 
 namespace {
 
+// Runs the event loop until done() holds, polling without spinning, so the
+// benchmark's own waiting costs no processor time.
 bool waitFor(const std::function<bool()> &done, int timeoutMs = 30000)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
+    return velmora::test::spinUntil(done, timeoutMs);
 }
 
 QList<int> childrenOf(int pid)
