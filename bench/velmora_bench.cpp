@@ -141,7 +141,7 @@ int main(int argc, char *argv[])
     waitFor([&] { return blankLoaded(main, first); });
     out << "one new tab to about:blank loaded: " << timer.elapsed() << " ms" << Qt::endl;
     main.cmdClose_Click();
-    waitFor([] { return false; }, 1000);
+    velmora::test::settle(1000);
 
     out << "memory, 1 open tab: " << qRound(treeMemoryMB()) << " MB" << Qt::endl;
     const double oneTab = treeMemoryMB();
@@ -150,7 +150,7 @@ int main(int argc, char *argv[])
         const int n = main.currentTabNumber();
         waitFor([&] { return blankLoaded(main, n); });
     }
-    waitFor([] { return false; }, 2000);
+    velmora::test::settle(2000);
     const double twentyTabs = treeMemoryMB();
     out << "memory, 20 open tabs: " << qRound(twentyTabs) << " MB ("
         << QString::number((twentyTabs - oneTab) / 19, 'f', 1) << " MB per further tab)"
@@ -159,7 +159,7 @@ int main(int argc, char *argv[])
     // Idle load with 20 open tabs.
     const qint64 ticksBefore = treeCpuTicks();
     timer.restart();
-    waitFor([] { return false; }, 30000);
+    velmora::test::settle(30000);
     const double seconds = timer.elapsed() / 1000.0;
     const double cpu = (treeCpuTicks() - ticksBefore) / double(sysconf(_SC_CLK_TCK)) / seconds;
     out << "idle CPU with 20 open tabs over " << qRound(seconds)
@@ -232,7 +232,7 @@ int main(int argc, char *argv[])
         const int n = main.currentTabNumber();
         waitFor([&] { return blankLoaded(main, n); });
     }
-    waitFor([] { return false; }, 2000);
+    velmora::test::settle(2000);
     out << "memory, 100 open tabs: " << qRound(treeMemoryMB()) << " MB" << Qt::endl;
 
     // Close all but one, then open and close tabs until 1000 numbers were used.
@@ -250,7 +250,7 @@ int main(int argc, char *argv[])
         if (main.currentTabNumber() == before)
             break;
     }
-    waitFor([] { return false; }, 3000);
+    velmora::test::settle(3000);
     const double afterThousand = treeMemoryMB();
     out << "memory after 1000 tabs opened and closed (1 open): " << qRound(afterThousand)
         << " MB (" << QString::number(afterThousand - oneTab, 'f', 0)

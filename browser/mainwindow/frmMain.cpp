@@ -356,11 +356,11 @@ void frmMain::Form_Load()
     auto &lang = m_program.language();
     auto &settings = m_program.settings();
     const QString dir = m_program.folder().path();
+    // The default is taken from the language list; without a list the read
+    // fails and so does the step that needs it.
     auto languageSetting = [&] {
-        QString fallback;
-        step([&] { fallback = lang.getDefaultLanguage(dir); });
         return settings.GetSetting(QStringLiteral("general"), QStringLiteral("language"),
-                                   fallback);
+                                   lang.getDefaultLanguage(dir));
     };
 
     // 1. A second load after the unload ends the process at once.
