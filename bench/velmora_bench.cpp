@@ -113,6 +113,7 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (getuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    velmora::platform::prepareEngine();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QTextStream out(stdout);

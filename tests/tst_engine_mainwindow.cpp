@@ -3,6 +3,7 @@
 #include "EventLoop.h"
 #include "HttpServer.h"
 #include "ProgramFixture.h"
+#include "TabRowReading.h"
 
 #include "FakeSystemFacts.h"
 #include "Program.h"
@@ -20,19 +21,10 @@
 using velmora::mainwindow::frmMain;
 using velmora::test::HttpServer;
 using velmora::test::ProgramFixture;
+using velmora::test::openTabs;
 using velmora::test::spinUntil;
 
 namespace {
-
-QList<int> openTabs(const frmMain &main)
-{
-    QList<int> result;
-    for (int n = 0; n < main.Tabstrip1->tabs().toInt(); ++n) {
-        if (main.Tabstrip1->tabVisible(n))
-            result.append(n);
-    }
-    return result;
-}
 
 bool shows(const frmMain &main, int tab, const QUrl &url)
 {

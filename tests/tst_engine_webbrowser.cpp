@@ -1,6 +1,7 @@
 #include "EngineWebBrowser.h"
-#include "support/HttpServer.h"
-#include "support/TestEnvironment.h"
+#include "EventLoop.h"
+#include "HttpServer.h"
+#include "TestEnvironment.h"
 
 #include <QApplication>
 #include <QDir>
@@ -86,32 +87,14 @@ struct EventLog
     }
 };
 
-// Runs the event loop until the condition holds. QTest's own waiting sleeps
-// between turns, which starves the engine's message pump: loads then take
-// seconds instead of milliseconds.
+// QTest's own waiting sleeps between turns, which starves the engine's
+// message pump: loads then take seconds instead of milliseconds.
 bool spinUntil(const std::function<bool()> &condition, int ms = timeout)
 {
-    if (condition())
-        return true;
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (condition())
-            loop.quit();
-    });
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    poll.start(5);
-    loop.exec();
-    return condition();
+    return velmora::test::spinUntil(condition, ms);
 }
 
-// Lets the engine run for a while, to see that nothing more happens.
-void settle(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using velmora::test::settle;
 
 QVariant runScript(WebBrowser *browser, const QString &script)
 {

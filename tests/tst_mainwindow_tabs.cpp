@@ -1,6 +1,7 @@
 // The main window's life cycle and its tab commands, over the fake controls.
 
 #include "ProgramFixture.h"
+#include "TabRowReading.h"
 
 #include "FakeDialogs.h"
 #include "FakeServices.h"
@@ -27,21 +28,7 @@ using velmora::mainwindow::frmMain;
 using velmora::platform::MsgIcon;
 using velmora::platform::MsgResult;
 using velmora::test::ProgramFixture;
-
-namespace {
-
-QList<int> openTabs(const frmMain &main)
-{
-    QList<int> result;
-    const int tabs = main.Tabstrip1->tabs().toInt();
-    for (int n = 0; n < tabs; ++n) {
-        if (main.Tabstrip1->tabVisible(n))
-            result.append(n);
-    }
-    return result;
-}
-
-} // namespace
+using velmora::test::openTabs;
 
 class tst_MainWindowTabs : public QObject
 {

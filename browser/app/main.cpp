@@ -5,6 +5,7 @@
 
 int main(int argc, char *argv[])
 {
+    velmora::platform::prepareEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));

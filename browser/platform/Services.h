@@ -90,5 +90,8 @@ struct Services
 
 // Services over the real engine, desktop and files.
 Services makeRealServices();
+// Settings of the web engine that must be made before the application object
+// exists.
+void prepareEngine();
 
 } // namespace velmora::platform
