@@ -32,6 +32,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
 #include <cmath>
 
 namespace velmora::mainwindow {
@@ -54,12 +55,23 @@ constexpr TwipsRect designTabstrip1{0, 6000, 10092, 252};
 constexpr TwipsRect designStatusBar1{0, 6984, 10344, 264};
 constexpr TwipsRect designBar1{7920, 6960, 2052, 252};
 
+// Rows whose height the platform imposes take at least that height.
+TwipsRect atLeastHintHeight(TwipsRect r, const QWidget *w, int t)
+{
+    r.height = std::max(r.height, pixelsToTwips(w->sizeHint().height(), t));
+    return r;
+}
+
 } // namespace
 
 frmMain::frmMain(Program &program, QWidget *parent) : QMainWindow(parent), m_program(program)
 {
     setObjectName(QStringLiteral("frmMain"));
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // The window's geometry is laid out for an 8-point interface font.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     createControls();
     createMenus();
     createTimers();
@@ -162,7 +174,7 @@ void frmMain::createControls()
 
     Tabstrip1 = new kelvane::TabstripP(form);
     Tabstrip1->setObjectName(QStringLiteral("Tabstrip1"));
-    setTwipsGeometry(Tabstrip1, designTabstrip1, t);
+    setTwipsGeometry(Tabstrip1, atLeastHintHeight(designTabstrip1, Tabstrip1->Tabstrip1(), t), t);
 
     StatusBar1 = new QStatusBar(form);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -173,7 +185,7 @@ void frmMain::createControls()
     statusPanel2->setObjectName(QStringLiteral("StatusBar1_Panel2"));
     StatusBar1->addWidget(statusPanel1);
     StatusBar1->addWidget(statusPanel2);
-    setTwipsGeometry(StatusBar1, designStatusBar1, t);
+    setTwipsGeometry(StatusBar1, atLeastHintHeight(designStatusBar1, StatusBar1, t), t);
 
     Bar1 = new Bar(form);
     Bar1->setObjectName(QStringLiteral("Bar1"));

@@ -262,11 +262,7 @@ private:
     void setSliderRange(int maximum);
     void setSliderValue(int value);
 
-    // Private helpers of frmMain_pageevents.cpp (page events).
-    // -- page events section --
-
-    // Private helpers of frmMain_addressbar.cpp / frmMain_suggestions.cpp.
-    // -- address bar section --
+    // Address bar and suggestion list.
 public:
     // The history rows offered for a typed text, in history order: rows that
     // begin with it, or begin with "www." followed by it (letter case counts).
@@ -299,8 +295,7 @@ private:
     int m_changeDepth = 0;
     int m_hotWordSubstitutions = 0;
 
-    // Private helpers of frmMain_timers.cpp / frmMain_layout.cpp.
-    // -- timers and layout section --
+    // Timers and layout.
     // Binds HTML to a page document and its mouse-move event to HTML_onmousemove.
     void bindHTML(platform::WebDocument *document);
     // The load holds the enabled timers until it ends; they count as enabled then.

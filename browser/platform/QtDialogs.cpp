@@ -78,7 +78,10 @@ MsgResult QtDialogs::msgBox(QWidget *parent, const QString &text, MsgButtons but
                             MsgIcon icon, const QString &title)
 {
     const ButtonSet set = buttonSet(buttons);
-    QMessageBox box(boxIcon(icon), title, text, set.buttons, parent);
+    // Texts come with the data files' CR LF line breaks.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(boxIcon(icon), title, shown, set.buttons, parent);
     box.setDefaultButton(set.defaultButton);
     box.setEscapeButton(set.escapeButton);
     return result(box.exec());
