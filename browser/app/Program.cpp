@@ -29,7 +29,8 @@ Program::Program(platform::Services services)
 Program::~Program()
 {
     // Windows go before the services their browsers were made by.
-    delete m_options.data();
+    for (auto &[type, window] : m_windows)
+        delete window.data();
     delete m_main.data();
 }
 
@@ -42,16 +43,16 @@ mainwindow::frmMain &Program::mainWindow()
 
 windows::frmOptions &Program::options()
 {
-    if (!m_options)
-        m_options = new windows::frmOptions(*this);
-    return *m_options;
+    return window<windows::frmOptions>();
 }
 
 QList<QWidget *> Program::otherWindows() const
 {
     QList<QWidget *> result;
-    if (m_options)
-        result.append(m_options.data());
+    for (const auto &[type, window] : m_windows) {
+        if (window)
+            result.append(window.data());
+    }
     return result;
 }
 

@@ -7,7 +7,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <memory>
+#include <typeindex>
 
 class QWidget;
 
@@ -56,6 +58,23 @@ public:
     mainwindow::frmMain &mainWindow();
     windows::frmOptions &options();
     bool hasMainWindow() const { return !m_main.isNull(); }
+    // A secondary window of type W (constructed as W(Program &)), loaded
+    // hidden on first use, as referring to a window loads it.
+    template<typename W>
+    W &window()
+    {
+        QPointer<QWidget> &slot = m_windows[std::type_index(typeid(W))];
+        if (!slot)
+            slot = new W(*this);
+        return *static_cast<W *>(slot.data());
+    }
+    // The window of type W when it is loaded, else null.
+    template<typename W>
+    W *loadedWindow() const
+    {
+        const auto it = m_windows.find(std::type_index(typeid(W)));
+        return it == m_windows.end() ? nullptr : static_cast<W *>(it->second.data());
+    }
     // Every loaded window but the main window, for the closing walk.
     QList<QWidget *> otherWindows() const;
 
@@ -84,7 +103,7 @@ private:
     std::unique_ptr<services::Language> m_language;
     std::unique_ptr<services::TabMaps> m_tabMaps;
     QPointer<mainwindow::frmMain> m_main;
-    QPointer<windows::frmOptions> m_options;
+    std::map<std::type_index, QPointer<QWidget>> m_windows;
     QString m_commandLine;
 };
 
