@@ -268,6 +268,14 @@ void frmMain::connectControls()
                        static_cast<QWidget *>(Tabstrip1->Tabstrip1())})
         w->installEventFilter(this);
     connectAddressBar();
+    connectSessions();
+    connectMemoryWatch();
+    connectMenuCommands();
+    connectToolbar();
+    connectContentSwitches();
+    connectFavorites();
+    connectFormHooks();
+    connectWindowCommands();
 }
 
 void frmMain::setSliderRange(int maximum)

@@ -295,6 +295,25 @@ private:
     int m_changeDepth = 0;
     int m_hotWordSubstitutions = 0;
 
+    // Each part of the window wires its own controls and menu items.
+    void connectSessions();
+    void connectMemoryWatch();
+    void connectMenuCommands();
+    void connectToolbar();
+    void connectContentSwitches();
+    void connectFavorites();
+    void connectFormHooks();
+    void connectWindowCommands();
+
+    // Sessions and automatic saving (frmMain_sessions.cpp).
+    // Memory watch (frmMain_memory.cpp).
+    // Menu commands (frmMain_commands.cpp).
+    // Toolbar (frmMain_toolbar.cpp).
+    // Content switches and update notice (frmMain_content.cpp).
+    // Favourites (frmMain_favorites.cpp).
+    // Form hooks (frmMain_formhooks.cpp).
+    // Commands that open secondary windows (frmMain_windows.cpp).
+
     // Timers and layout.
     // Binds HTML to a page document and its mouse-move event to HTML_onmousemove.
     void bindHTML(platform::WebDocument *document);

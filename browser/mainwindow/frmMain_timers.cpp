@@ -220,21 +220,6 @@ void frmMain::TimResol_Timer()
     step([&] { Form_Resize(); });
 }
 
-void frmMain::autosave_Timer()
-{
-    // The automatic save arrives with the session files.
-}
-
-void frmMain::memory_Timer()
-{
-    // The low-memory watch arrives with the memory checks.
-}
-
-void frmMain::tmrUpd_Timer()
-{
-    // The update notice arrives with the update check.
-}
-
 void frmMain::Form_Paint()
 {
     if (!firstPaintDone) {

@@ -2,10 +2,9 @@
 
 namespace velmora::windows {
 
-frmOptions::frmOptions(Program &program, QWidget *parent) : QWidget(parent), m_program(program)
+frmOptions::frmOptions(Program &program, QWidget *parent)
+    : SecondaryWindow(program, QStringLiteral("frmOptions"), parent)
 {
-    setObjectName(QStringLiteral("frmOptions"));
-    setProperty("MU", false);
 }
 
 } // namespace velmora::windows

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "SecondaryWindow.h"
 
 namespace velmora {
 class Program;
@@ -10,7 +10,7 @@ namespace velmora::windows {
 
 // The options window. Its public flags mirror the option files and are read
 // by the main window.
-class frmOptions : public QWidget
+class frmOptions : public SecondaryWindow
 {
     Q_OBJECT
 public:
@@ -20,10 +20,6 @@ public:
     bool conExit = true;
     bool save_mode = true;
     bool manual = false;
-    bool MU = false;
-
-private:
-    Program &m_program;
 };
 
 } // namespace velmora::windows
