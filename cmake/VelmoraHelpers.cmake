@@ -63,7 +63,7 @@ function(velmora_add_test name)
     if(ARG_ENGINE)
         list(APPEND env
             QTWEBENGINE_DISABLE_SANDBOX=1
-            "QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu --disable-background-networking --disable-component-update --renderer-process-limit=4"
+            "QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu --disable-background-networking --disable-component-update --renderer-process-limit=12"
             ASAN_OPTIONS=detect_leaks=0:new_delete_type_mismatch=0:alloc_dealloc_mismatch=0)
         set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
     endif()

@@ -46,6 +46,7 @@ private slots:
     void lastTabGoesHome();
     void closedTabReleasesItsPage();
     void tabLimit();
+    void tabLimitAfterNewestWereClosed();
     void closeAll();
     void closeAllAfterTabOneWasClosed();
     void getTitle_data();
@@ -229,6 +230,29 @@ void tst_MainWindowTabs::tabLimit()
     QCOMPARE(main.currentTabNumber(), 1000);
     QCOMPARE(main.webCount(), 1001);
     QCOMPARE(main.Tabstrip1->tabCaption(1000), QStringLiteral("about:blank"));
+}
+
+void tst_MainWindowTabs::tabLimitAfterNewestWereClosed()
+{
+    ProgramFixture fx;
+    frmMain &main = fx.start();
+    // Each new tab is closed again, so the row never reads more than two.
+    int last = 1;
+    while (last < 1000) {
+        main.cmdNew_Click();
+        QCOMPARE(main.currentTabNumber(), last + 1);
+        last = main.currentTabNumber();
+        main.cmdClose_Click();
+    }
+    QVERIFY(fx.dialogs().msgCalls.isEmpty());
+    QCOMPARE(main.Tabstrip1->tabs().toInt(), 2);
+    const int webs = main.webCount();
+    main.cmdNew_Click();
+    // Every number is used: the user is told and no tab opens.
+    QCOMPARE(fx.dialogs().msgCalls.size(), 1);
+    QCOMPARE(fx.dialogs().msgCalls.first().title, QStringLiteral("Only 1000 tabs/Только 1000 вкладок"));
+    QCOMPARE(openTabs(main), QList<int>{1});
+    QCOMPARE(main.webCount(), webs);
 }
 
 void tst_MainWindowTabs::closeAll()

@@ -1,4 +1,5 @@
 #include "ProgramFixture.h"
+#include "TabHelpers.h"
 
 #include "Bar.h"
 
@@ -431,8 +432,8 @@ void TestMainWindowTimers::screenCheck()
     // Buttons whose captions the toolbar's small-screen layout rewrites.
     QList<QAction *> buttons;
     for (int k : {5, 7, 8, 9, 10}) {
-        QAction *a = w.Toolbar1->addAction(QStringLiteral("wide caption"));
-        a->setObjectName(QStringLiteral("Toolbar1_Button") + QString::number(k));
+        QAction *a = velmora::services::toolbarButton(*w.Toolbar1, k);
+        a->setText(QStringLiteral("wide caption"));
         buttons.append(a);
     }
     const int closeLeft = w.cmdClose->x();

@@ -2,6 +2,7 @@
 
 #include "frmMain.h"
 #include "frmOptions.h"
+#include "start.h"
 
 #include "AddressHistory.h"
 #include "Language.h"
@@ -59,7 +60,15 @@ QList<QWidget *> Program::otherWindows() const
 void Program::start(const QString &commandLine)
 {
     m_commandLine = commandLine;
-    mainWindow().Form_Load();
+    // The start-up window's load runs the whole chain: the hot-word table,
+    // then the main window, which unloads the start-up window.
+    windows::start &first = window<windows::start>();
+    if (appClosing)
+        return;
+    first.Form_Load();
+    // Whatever broke the chain, the program opens.
+    if (!mainLoaded && !appClosing)
+        mainWindow().Form_Load();
 }
 
 } // namespace velmora

@@ -5,6 +5,7 @@
 
 #include "Program.h"
 #include "frmOptions.h"
+#include "start.h"
 
 #include "AddressHistory.h"
 #include "Language.h"
@@ -347,6 +348,8 @@ void frmMain::connectWeb(platform::WebBrowser *browser, int index)
             [this, index](bool child, bool *cancel) { Web_WindowClosing(index, child, cancel); });
     connect(browser, &WebBrowser::GotFocus, this, [this, index] { Web_GotFocus(index); });
     connect(browser, &WebBrowser::LostFocus, this, [this, index] { Web_LostFocus(index); });
+    connect(browser, &WebBrowser::PageCommandRequested, this,
+            [this, index](int command) { Web_PageCommandRequested(index, command); });
     connect(browser, &WebBrowser::ScriptDialog, this,
             [this](WebBrowser::ScriptDialogKind kind, const QString &message, bool *accepted,
                    QString *) {
@@ -393,7 +396,8 @@ void frmMain::Form_Load()
         const QString language = languageSetting();
         setProperty("HelpFile", services::Language::helpFileName(dir, language));
     });
-    // 3. The dial-up menu is filled once the dial-up services exist.
+    // 3. The dial-up menu.
+    step([&] { fillConnections(true); });
     // 4. System directory.
     step([&] { systemDir = m_program.system().systemDirectory(); });
     // 5. Language of this window and the language menu.
@@ -423,6 +427,10 @@ void frmMain::Form_Load()
             settings, QStringLiteral("general"), QStringLiteral("Favorites"), false));
         favoritesShownAtLoad = mnuShowFavorites->isChecked();
     });
+    step([&] {
+        if (favoritesShownAtLoad)
+            showFavoritesWindow();
+    });
     // 12. These modes are off at every start.
     for (QAction *item : {mnuTabCatch, mnuWinCatch, CAutosave, mnuOffline, mnuIE, mnuNoLabels})
         step([&] { item->setChecked(false); });
@@ -435,6 +443,12 @@ void frmMain::Form_Load()
     step([&] { placeToolbarChecks(); });
     // 14.
     m_program.mainLoaded = true;
+    step([&] {
+        if (auto *w = m_program.loadedWindow<windows::start>()) {
+            w->MU = true;
+            w->close();
+        }
+    });
     // 15. Tab 1 replaces tab 0, which stays hidden for the whole run.
     step([&] { cmdNew_Click(); });
     step([&] { Tabstrip1->setValue(0); });
@@ -457,7 +471,7 @@ void frmMain::Form_Load()
     step([&] { Form_Resize(); });
     initialLayout = false;
     // 19.
-    step([&] { m_program.internet().setOffline(m_program.startOffline); });
+    step([&] { setOffline(m_program.startOffline, true); });
     // 20.
     step([&] {
         if (auto *current = web(currentTabNumber()))
@@ -477,7 +491,8 @@ void frmMain::Form_Load()
         timer->start();
     // 22.
     show();
-    // 23. (the favourites pane takes the focus once it exists)
+    // 23.
+    step([&] { focusFavoritesWindow(); });
     // 24. The command line address, or the home page.
     step([&] {
         QString address = m_program.commandLine();

@@ -33,9 +33,13 @@ class Program;
 namespace velmora::platform {
 class WebBrowser;
 class WebDocument;
+class ShellFavorites;
+class WebForm;
 } // namespace velmora::platform
 
 namespace velmora::services {
+class FavoritesMenu;
+class FavoritesStore;
 struct ToolbarParts;
 }
 
@@ -306,13 +310,126 @@ private:
     void connectWindowCommands();
 
     // Sessions and automatic saving (frmMain_sessions.cpp).
+public:
+    void mnuSaveTabs_Click();
+    void mnuLoadTabs_Click();
+    void mnuLoadAutosave_Click();
+    void mnuLoadTabsSelective_Click();
+    void mnuLoadAutosaveSelective_Click();
+    // What a reopened tab does with Silent: leaves it, turns it on, or holds
+    // it on only while the navigation starts.
+    enum class SavedTabSilent { Unchanged, On, WhileNavigating };
+    // Opens one saved record as a new tab, selected when opNW is on; a given
+    // title becomes the document title once the navigation has started. The
+    // new control works offline (from the cache) when asked. Returns the new
+    // tab number, or -1 when the row has no number left.
+    int openSavedTab(const QString &address, const QString *title, SavedTabSilent silent,
+                     bool offline);
+
+private:
     // Memory watch (frmMain_memory.cpp).
+    void mnuMem_Click();
+    void mnuMemMesOff_Click();
+    // Adds the dial-up menu's entries; the load does it once.
+    void fillConnections(bool flag);
+    void MnuConnections_Click(int index);
+    void mnuHangUp_Click();
+    // The global offline state of every instance.
+    void setOffline(bool offline, bool force);
+    std::vector<QAction *> MnuConnections; // element 0: "no connections"
     // Menu commands (frmMain_commands.cpp).
+public:
+    // The control of the current tab; throws when the tab has none.
+    platform::WebBrowser &currentWeb() const;
+    // Save as, print, page setup and properties, as the tab's control hands
+    // them back to the window.
+    void Web_PageCommandRequested(int Index, int command);
+    void mnuProp_Click();
+    void mnuSave_Click();
+    void mnuOpen_Click();
+    void mnuRefresh_Click();
+    void mnuStopAll_Click();
+    void mnuWinCatch_Click();
+    void mnuOffline_Click();
+    void mnuTop_Click();
+    void wOffLineToAll_Click();
+    void mnulng_Click(int index);
+    void mnuCallHelp_Click();
+    void mnuIECpl_Click();
+    void mnuHPage_Click();
+    void mnuNoLabels_Click();
+    // Shared with the toolbar.
+    void toggleWindowFilter();
+    void toggleOffline();
+    void openLocalFile();
+    void refreshPage();
+
+private:
+    void pageCommand(int command, int option);
+    void clipboardCommand(int command);
+    void setStaysOnTop(bool on);
+    // Owns the printer, kept so that the page setup holds for the next print.
+    QObject *m_printerHolder = nullptr;
+    std::array<QString, 10> m_toolbarCaptions; // captions put away by the no-labels mode
     // Toolbar (frmMain_toolbar.cpp).
+public:
+    // Clicks on a button and on an item of a button's drop-down list, by key.
+    void Toolbar1_ButtonClick(const QString &Key);
+    void Toolbar1_ButtonMenuClick(const QString &Key);
+
+private:
+    void createToolbarButtons();
+    void equalizeToolbarButtons();
     // Content switches and update notice (frmMain_content.cpp).
+    void mnuTools_Click();
+    void mnuShowPictures_Click();
+    void mnuShowVideos_Click();
+    void mnuEnableSounds_Click();
+    void mnuShowAnimations_Click();
+    void mnuShowFlash_Click();
+    void textSwitch_Click(QAction *item, const QString &valueName);
+    // Tells the engine the content settings changed.
+    void broadcastContentSettings();
+    QString m_settingChange; // the last change notice sent
     // Favourites (frmMain_favorites.cpp).
+public:
+    void mnuAddToFavoites_Click();
+    // The organise dialog; the favourites tree window opens it too.
+    void mnuEditFavorites_Click();
+    void mnuShowFavorites_Click();
+    void mnuFavImport_Click();
+    void FavItem_Click(int Index);
+    // The favourites of the settings store and the menu array FavItem that
+    // mirrors them (element 0: the built-in entry).
+    services::FavoritesStore &favorites() { return *m_favorites; }
+    services::FavoritesMenu *FavItem = nullptr;
+
+private:
+    // Loads the favourites tree window afresh and shows it.
+    void showFavoritesWindow();
+    // Gives the favourites tree window the focus when the load opened it.
+    void focusFavoritesWindow();
+    platform::ShellFavorites *shellHelper = nullptr;
+    std::shared_ptr<services::FavoritesStore> m_favorites;
     // Form hooks (frmMain_formhooks.cpp).
+public:
+    static constexpr int HookedForms = 20;
+    // Hooks the first forms of a document, its frames' before its own.
+    void parse(platform::WebDocument *document);
+    bool webForm_onsubmit(int K);
+    void formSubmit(platform::WebForm *form);
+    // Shows the type of the page event being delivered.
+    void parseEvents();
+    std::array<QPointer<platform::WebForm>, HookedForms> webForm;
+
+private:
+    void hookForm(int K, platform::WebForm *form);
+    void mnuFormFiller_Click();
+    void mnuBatch_Click();
+    void mnuAbout_Click();
+    std::array<QMetaObject::Connection, HookedForms> m_formHooks;
     // Commands that open secondary windows (frmMain_windows.cpp).
+    void mnuOptions_Click();
 
     // Timers and layout.
     // Binds HTML to a page document and its mouse-move event to HTML_onmousemove.

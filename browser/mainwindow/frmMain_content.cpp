@@ -1,6 +1,224 @@
-// Placeholder while this part of the window is written.
+// The page content switches of the tools menu and the update notice.
 #include "frmMain.h"
+
+#include "Connectivity.h"
+#include "ContentSettings.h"
+#include "Language.h"
+#include "Program.h"
+#include "RuntimeFiles.h"
+#include "SettingsStore.h"
+#include "Steps.h"
+#include "UpdateCheck.h"
+#include "WebBrowser.h"
+#include "frmSplash.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QMenu>
+#include <QPointer>
+#include <QTimer>
+
 namespace velmora::mainwindow {
-void frmMain::connectContentSwitches() {}
-void frmMain::tmrUpd_Timer() {}
+
+using services::step;
+
+void frmMain::connectContentSwitches()
+{
+    const struct
+    {
+        const char *name;
+        void (frmMain::*handler)();
+    } switches[] = {
+        {"mnuShowPictures", &frmMain::mnuShowPictures_Click},
+        {"mnuShowVideos", &frmMain::mnuShowVideos_Click},
+        {"mnuEnableSounds", &frmMain::mnuEnableSounds_Click},
+        {"mnuShowAnimations", &frmMain::mnuShowAnimations_Click},
+        {"mnuShowFlash", &frmMain::mnuShowFlash_Click},
+    };
+    for (const auto &item : switches) {
+        if (QAction *action = actionNamed(QString::fromLatin1(item.name)))
+            connect(action, &QAction::triggered, this, item.handler);
+    }
+    if (QMenu *tools = menuNamed(QStringLiteral("mnuTools")))
+        connect(tools, &QMenu::aboutToShow, this, &frmMain::mnuTools_Click);
+
+    // The engine starts with what the settings say, as it would after a restart.
+    broadcastContentSettings();
+}
+
+void frmMain::broadcastContentSettings()
+{
+    platform::Registry *registry = m_program.platform().registry.get();
+    if (!registry)
+        return;
+    const quint32 root = services::engineRoot(services::isWinNT(m_program.system()));
+    m_program.browsers().applyContentSettings(services::engineContentSettings(*registry, root));
+}
+
+void frmMain::mnuTools_Click()
+{
+    platform::Registry *registry = m_program.platform().registry.get();
+    if (!registry)
+        return;
+    const quint32 root = services::engineRoot(services::isWinNT(m_program.system()));
+    const auto mark = [this](const char *name, bool on) {
+        if (QAction *action = actionNamed(QString::fromLatin1(name)))
+            action->setChecked(on);
+    };
+    mark("mnuShowFlash", services::readFlashSwitch(*registry));
+    const auto text = [&](const char16_t *valueName) {
+        return services::readTextSwitch(*registry, root, QString::fromUtf16(valueName));
+    };
+    mark("mnuShowPictures", text(services::content::Pictures));
+    mark("mnuShowVideos", text(services::content::Videos));
+    mark("mnuEnableSounds", text(services::content::Sounds));
+    mark("mnuShowAnimations", text(services::content::Animations));
+    // Another program may have changed them since: the pages follow what is read.
+    broadcastContentSettings();
+}
+
+// Each item has flipped its own check mark when it was triggered.
+void frmMain::mnuShowPictures_Click()
+{
+    textSwitch_Click(actionNamed(QStringLiteral("mnuShowPictures")),
+                     QString::fromUtf16(services::content::Pictures));
+}
+
+void frmMain::mnuShowVideos_Click()
+{
+    textSwitch_Click(actionNamed(QStringLiteral("mnuShowVideos")),
+                     QString::fromUtf16(services::content::Videos));
+}
+
+void frmMain::mnuEnableSounds_Click()
+{
+    textSwitch_Click(actionNamed(QStringLiteral("mnuEnableSounds")),
+                     QString::fromUtf16(services::content::Sounds));
+}
+
+void frmMain::mnuShowAnimations_Click()
+{
+    textSwitch_Click(actionNamed(QStringLiteral("mnuShowAnimations")),
+                     QString::fromUtf16(services::content::Animations));
+}
+
+namespace {
+
+// The wait window paints before the work starts; null when it cannot be had.
+windows::frmSplash *showWaitWindow(Program &program)
+{
+    windows::frmSplash *splash = nullptr;
+    step([&] {
+        splash = &program.window<windows::frmSplash>();
+        splash->show();
+        QCoreApplication::processEvents();
+    });
+    return splash;
+}
+
+void hideWaitWindow(windows::frmSplash *splash)
+{
+    if (splash)
+        splash->hide();
+}
+
+} // namespace
+
+void frmMain::textSwitch_Click(QAction *item, const QString &valueName)
+{
+    platform::Registry *registry = m_program.platform().registry.get();
+    if (!item || !registry)
+        return;
+    QPointer<windows::frmSplash> splash = showWaitWindow(m_program);
+    const quint32 root = services::engineRoot(services::isWinNT(m_program.system()));
+    m_settingChange = services::changeNoticeText(root, valueName);
+    services::writeTextSwitch(*registry, root, valueName, item->isChecked());
+    broadcastContentSettings();
+    hideWaitWindow(splash);
+}
+
+void frmMain::mnuShowFlash_Click()
+{
+    QAction *item = actionNamed(QStringLiteral("mnuShowFlash"));
+    platform::Registry *registry = m_program.platform().registry.get();
+    if (!item || !registry)
+        return;
+    QPointer<windows::frmSplash> splash = showWaitWindow(m_program);
+    services::writeFlashSwitch(*registry, item->isChecked());
+    hideWaitWindow(splash);
+    step([&] {
+        m_program.dialogs().msgBox(this, m_program.language().langText(35),
+                                   platform::MsgButtons::OK, platform::MsgIcon::Information,
+                                   programTitle());
+    });
+}
+
+void frmMain::tmrUpd_Timer()
+{
+    // Once online: a real page has loaded, or a dial-up connection is up.
+    const auto dialledUp = [this] {
+        const platform::DialUp *dialUp = m_program.platform().dialUp.get();
+        return dialUp && services::isConnected(*dialUp);
+    };
+    if (!updateArmed && !dialledUp())
+        return;
+    updateArmed = false;
+
+    services::SettingsStore &settings = m_program.settings();
+    const QString general = QString::fromUtf16(services::settings::General);
+    const QString lastKey = QString::fromUtf16(services::settings::LastNotification);
+    const QString versionKey = QString::fromUtf16(services::settings::NotificationVer);
+    QDate today;
+    QDate last;
+    try {
+        today = QDateTime::currentDateTimeUtc().date();
+        last = services::parseCheckDate(settings.GetSetting(
+            general, lastKey, QString::fromUtf16(services::settings::LastNotificationDefault)));
+    } catch (const std::exception &) {
+        return;
+    }
+    // At most one check every two calendar days.
+    if (last.daysTo(today) <= 1)
+        return;
+    // A check that fails still counts as the check of the day.
+    settings.SaveSetting(general, lastKey, services::checkDateText(today));
+
+    QPointer<frmMain> self(this);
+    QString reply;
+    step([&] {
+        reply = services::runtime::decodeAnsi(services::fetchDocument(
+            services::updateVersionUrl(), services::update::FetchTimeoutMs));
+    });
+    if (!self)
+        return;
+
+    const std::optional<QString> version = services::versionFromReply(reply);
+    const QString running = services::runningVersion();
+    if (version && services::isNewerVersion(settings, *version, running)
+        && services::isNewerVersion(settings, *version, settings.GetSetting(general, versionKey))) {
+        step([&] { settings.SaveSetting(general, versionKey, *version); });
+        platform::MsgResult answer = platform::MsgResult::No;
+        step([&] {
+            answer = m_program.dialogs().msgBox(this, services::updateNoticeText(*version, running),
+                                                platform::MsgButtons::YesNo,
+                                                platform::MsgIcon::Information, programTitle());
+        });
+        if (self && answer == platform::MsgResult::Yes) {
+            const int before = webCount();
+            step([&] { cmdNew_Click(); });
+            // Only a tab that was opened for it: at the tab limit no tab opens,
+            // and the last one keeps its page.
+            step([&] {
+                if (webCount() > before) {
+                    if (platform::WebBrowser *page = web(webCount() - 1))
+                        page->Navigate2(QString::fromUtf16(services::update::DownloadPageUrl));
+                }
+            });
+        }
+    }
+    if (self)
+        tmrUpd->stop();
+}
+
 } // namespace velmora::mainwindow

@@ -165,10 +165,6 @@ void frmMain::createMenus()
     connect(mnuForward, &QAction::triggered, this, &frmMain::goForward);
     connect(mnuHome, &QAction::triggered, this, &frmMain::goHome);
     connect(mnuStop, &QAction::triggered, this, &frmMain::stopLoading);
-    connect(actionNamed(QStringLiteral("mnuExit")), &QAction::triggered, this, [this] {
-        exiting = true;
-        close();
-    });
 }
 
 QMenu *frmMain::menuNamed(const QString &name) const

@@ -1,6 +1,248 @@
-// Placeholder while this part of the window is written.
+// Saving the open tabs to a file, opening saved tabs again, and the
+// once-a-minute automatic save.
+
 #include "frmMain.h"
+
+#include "Program.h"
+#include "frmOpenTabsDetailed.h"
+#include "frmOptions.h"
+
+#include "Language.h"
+#include "ProgramFolder.h"
+#include "RuntimeFiles.h"
+#include "SessionFiles.h"
+#include "Steps.h"
+#include "TabstripP.h"
+
+#include "WebBrowser.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QWidget>
+
 namespace velmora::mainwindow {
-void frmMain::connectSessions() {}
-void frmMain::autosave_Timer() {}
+
+using services::step;
+namespace sessions = services::sessions;
+
+namespace {
+
+// A caption shows the start of the address only; the page's title replaces
+// it once the page has loaded.
+constexpr int savedCaptionLength = 20;
+
+enum class OfflineAnswer { Offline, Online, Cancelled };
+
+// Every answer sets the program's offline state; only Cancel ends the command.
+OfflineAnswer askOffline(frmMain &main, int textIndex)
+{
+    Program &program = main.program();
+    auto answer = platform::MsgResult::Cancel;
+    step([&] {
+        answer = program.dialogs().msgBox(&main, program.language().langText(textIndex),
+                                          platform::MsgButtons::YesNoCancel,
+                                          platform::MsgIcon::Question,
+                                          program.language().langText(5));
+    });
+    const bool offline = answer == platform::MsgResult::Yes;
+    step([&] { program.internet().setOffline(offline); });
+    if (answer == platform::MsgResult::Cancel)
+        return OfflineAnswer::Cancelled;
+    return offline ? OfflineAnswer::Offline : OfflineAnswer::Online;
+}
+
+void openRecords(frmMain &main, const sessions::SavedTabs &saved,
+                 frmMain::SavedTabSilent tabListSilent, bool offline)
+{
+    for (const sessions::SavedTab &tab : saved.tabs) {
+        const QString *title = tab.hasTitle ? &tab.title : nullptr;
+        const auto silent = tab.hasTitle ? frmMain::SavedTabSilent::Unchanged : tabListSilent;
+        // More records than free tab numbers: the rest stay unopened.
+        if (main.openSavedTab(tab.address, title, silent, offline) < 0)
+            return;
+    }
+}
+
+} // namespace
+
+void frmMain::connectSessions()
+{
+    const auto on = [this](const char *name, void (frmMain::*handler)()) {
+        if (QAction *item = actionNamed(QString::fromLatin1(name)))
+            connect(item, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    };
+    on("mnuSaveTabs", &frmMain::mnuSaveTabs_Click);
+    on("mnuLoadTabs", &frmMain::mnuLoadTabs_Click);
+    on("mnuLoadAutosave", &frmMain::mnuLoadAutosave_Click);
+    on("mnuLoadTabsSelective", &frmMain::mnuLoadTabsSelective_Click);
+    on("mnuLoadAutosaveSelective", &frmMain::mnuLoadAutosaveSelective_Click);
+    // CAutosave is a checkable item: its click flips the mark by itself, and
+    // autosave_Timer reads the mark at every tick.
+}
+
+void frmMain::mnuSaveTabs_Click()
+{
+    QString path;
+    step([&] {
+        path = m_program.dialogs().saveFile(this, QString(),
+                                            QString::fromUtf16(sessions::SaveFilter), QString());
+    });
+    if (path.isEmpty())
+        return;
+
+    QList<sessions::SavedTab> tabs;
+    int count = 0;
+    step([&] { count = Tabstrip1->tabs().toInt(); });
+    for (int i = 0; i < count && i <= MaxTab; ++i) {
+        step([&] {
+            if (!Tabstrip1->tabVisible(i))
+                return;
+            sessions::SavedTab tab;
+            tab.hasTitle = true;
+            tab.title = getTitle(i);
+            step([&] { tab.address = web(i)->LocationURL(); });
+            // A tab still loading has no location yet: keep what it was sent to.
+            if (tab.address.isEmpty())
+                tab.address = newURL[static_cast<size_t>(i)];
+            tabs.append(tab);
+        });
+    }
+    step([&] { services::runtime::replaceFile(path, sessions::writeSessionFile(tabs)); });
+}
+
+void frmMain::autosave_Timer()
+{
+    if (!CAutosave || !CAutosave->isChecked())
+        return;
+    // After a failed Properties command the last good autosave is kept apart.
+    const QString path = m_program.folder().file(
+        QString::fromUtf16(crashSave ? sessions::CrashFile : sessions::AutosaveFile));
+    QStringList addresses;
+    int count = 0;
+    step([&] { count = Tabstrip1->tabs().toInt(); });
+    for (int i = 0; i < count; ++i) {
+        step([&] {
+            if (Tabstrip1->tabVisible(i))
+                addresses.append(web(i)->LocationURL());
+        });
+    }
+    step([&] { services::runtime::replaceFile(path, sessions::writeTabList(addresses)); });
+}
+
+void frmMain::mnuLoadTabs_Click()
+{
+    QString path;
+    step([&] {
+        path = m_program.dialogs().openFile(this, QString(),
+                                            QString::fromUtf16(sessions::OpenFilter), QString());
+    });
+    if (path.isEmpty())
+        return;
+    const OfflineAnswer answer = askOffline(*this, 7);
+    if (answer == OfflineAnswer::Cancelled)
+        return;
+    QByteArray bytes;
+    // A file that cannot be read opens nothing.
+    if (!step([&] { bytes = services::runtime::readWholeFile(path); }))
+        return;
+    openRecords(*this, sessions::readSavedTabs(bytes), SavedTabSilent::On,
+                answer == OfflineAnswer::Offline);
+}
+
+void frmMain::mnuLoadAutosave_Click()
+{
+    const OfflineAnswer answer = askOffline(*this, 4);
+    if (answer == OfflineAnswer::Cancelled)
+        return;
+    QByteArray bytes;
+    const bool read = step([&] {
+        bytes = services::runtime::readWholeFile(
+            m_program.folder().file(QString::fromUtf16(sessions::AutosaveFile)));
+    });
+    if (!read) {
+        step([&] {
+            m_program.dialogs().msgBox(this, m_program.language().langText(6),
+                                       platform::MsgButtons::OK,
+                                       platform::MsgIcon::Information,
+                                       QCoreApplication::applicationName());
+        });
+        return;
+    }
+    openRecords(*this, sessions::readTabList(bytes), SavedTabSilent::Unchanged,
+                answer == OfflineAnswer::Offline);
+}
+
+namespace {
+
+void loadSelectiveLoader(Program &program)
+{
+    using windows::frmOpenTabsDetailed;
+    if (frmOpenTabsDetailed *loaded = program.loadedWindow<frmOpenTabsDetailed>()) {
+        // A loaded window keeps its rows; one already going is replaced.
+        if (!loaded->isUnloading())
+            return;
+        delete loaded;
+    }
+    program.window<frmOpenTabsDetailed>().Form_Load();
+}
+
+} // namespace
+
+void frmMain::mnuLoadTabsSelective_Click()
+{
+    m_program.loadAutosave = false;
+    loadSelectiveLoader(m_program);
+}
+
+void frmMain::mnuLoadAutosaveSelective_Click()
+{
+    m_program.loadAutosave = true;
+    loadSelectiveLoader(m_program);
+}
+
+int frmMain::openSavedTab(const QString &address, const QString *title, SavedTabSilent silent,
+                          bool offline)
+{
+    step([&] { Tabstrip1->setTabsPerRow(Tabstrip1->TabsPerRow() + 1); });
+    int tabs = -1;
+    step([&] { tabs = Tabstrip1->tabs().toInt(); });
+    if (tabs < 0 || tabs > MaxTab)
+        return -1;
+    // The row refuses numbers past its limit; the old last number must not
+    // be taken for the new tab then.
+    if (!step([&] { Tabstrip1->setTabs(tabs + 1); }))
+        return -1;
+    int n = -1;
+    step([&] { n = Tabstrip1->tabs().toInt() - 1; });
+    if (n <= 0 || n > MaxTab)
+        return -1;
+    step([&] { Tabstrip1->setTabCaption(n, address.left(savedCaptionLength)); });
+
+    platform::WebBrowser *browser = nullptr;
+    step([&] {
+        while (webCount() <= n)
+            loadWeb();
+        browser = web(n);
+    });
+    if (!browser)
+        return n;
+    if (silent == SavedTabSilent::On)
+        step([&] { browser->setSilent(true); });
+    step([&] { browser->setOffline(offline); });
+    step([&] { browser->setVisible(true); });
+    if (m_program.options().opNW) {
+        step([&] { Tabstrip1->setValue(n); });
+        step([&] { browser->widget()->raise(); });
+        currentTab = n;
+    }
+    if (silent == SavedTabSilent::WhileNavigating)
+        step([&] { browser->setSilent(true); });
+    step([&] { browser->Navigate2(address); });
+    if (silent == SavedTabSilent::WhileNavigating)
+        step([&] { browser->setSilent(false); });
+    if (title)
+        step([&] { browser->Document()->setTitle(*title); });
+    return n;
+}
+
 } // namespace velmora::mainwindow

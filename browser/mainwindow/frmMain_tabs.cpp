@@ -10,6 +10,7 @@
 
 #include "TabstripP.h"
 #include "WebBrowser.h"
+#include "frmSplash2.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -30,7 +31,7 @@ void frmMain::cmdNew_Click()
     // 1. The row holds numbers up to 1000.
     int tabs = 0;
     step([&] { tabs = Tabstrip1->tabs().toInt(); });
-    if (tabs >= MaxTab) {
+    const auto limitNotice = [this] {
         m_program.dialogs().msgBox(
             this,
             QStringLiteral("Sorry, but this version of Velmora can open (and close) only 1000 "
@@ -38,12 +39,19 @@ void frmMain::cmdNew_Click()
                            "1000 вкладок одновременно"),
             platform::MsgButtons::OK, platform::MsgIcon::Information,
             QStringLiteral("Only 1000 tabs/Только 1000 вкладок"));
+    };
+    if (tabs >= MaxTab) {
+        limitNotice();
         if (tabs > MaxTab)
             return;
     }
-    // 2. A refused append gives no new number; nothing else may act on an old tab.
-    if (!step([&] { Tabstrip1->setTabs(tabs + 1); }))
+    // 2. With the newest tabs closed the row reads fewer numbers than were
+    // given out, and the append itself meets the limit: say so, open nothing.
+    if (!step([&] { Tabstrip1->setTabs(tabs + 1); })) {
+        if (tabs < MaxTab)
+            limitNotice();
         return;
+    }
     int n = -1;
     step([&] { n = Tabstrip1->tabs().toInt() - 1; });
     if (n <= 0 || n > MaxTab)
@@ -130,7 +138,8 @@ void frmMain::mnuCloseAllTabs_Click()
                                                    platform::MsgIcon::Question, lang.langText(3));
     if (answer != platform::MsgResult::Yes)
         return;
-    // 2. (the wait window arrives with the secondary windows)
+    // 2. The wait window paints before the work starts.
+    step([&] { m_program.window<windows::frmSplash2>().show(); });
     step([&] { Tabstrip1->setValue(1); });
     QApplication::processEvents();
     // 3.
@@ -177,6 +186,7 @@ void frmMain::mnuCloseAllTabs_Click()
     Tabstrip1->show();
     setEnabled(true);
     Timer1->start();
+    step([&] { m_program.window<windows::frmSplash2>().hide(); });
 }
 
 void frmMain::goBack()

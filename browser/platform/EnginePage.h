@@ -51,6 +51,9 @@ protected:
     {
         return {};
     }
+    // The document's own reports (form submissions) come this way.
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
+                                  int lineNumber, const QString &sourceID) override;
 
 private:
     EngineWebBrowser *m_owner;
@@ -76,6 +79,22 @@ public:
     }
 };
 
+// The frames and forms of one document of an engine page, as a reading of
+// the page found them.
+struct EngineDocumentParts
+{
+    QList<WebDocument *> frames; // null: another site's frame
+    QList<WebForm *> forms;
+
+    WebDocument *frame(int index) const { return frames.value(index); }
+    WebForm *form(int index) const { return forms.value(index); }
+    void clear();
+};
+
+// The top document of a control. The engine answers scripts later, while
+// the windows walk a document synchronously: so the frames and forms are
+// read by one script when a document completes, kept until the next
+// document commits, and reported from there.
 class EngineDocument final : public WebDocument
 {
 public:
@@ -83,7 +102,22 @@ public:
         : WebDocument(owner)
         , m_owner(owner)
     {
+        connect(owner, &WebBrowser::NavigateComplete2, this, [this] { forgetStructure(); });
+        connect(owner, &WebBrowser::DocumentComplete, this, [this] { readStructure(); });
     }
+
+    int frameCount() const override { return int(parts().frames.size()); }
+    WebDocument *frame(int index) const override { return parts().frame(index); }
+    int formCount() const override { return int(parts().forms.size()); }
+    WebForm *form(int index) const override { return parts().form(index); }
+    QString currentEventType() const override { return m_eventType; }
+
+    void raiseMouseMove();
+    // True when the message was the document's own report.
+    bool takeConsoleMessage(const QString &message);
+    // Runs a script with the document of the frame at path (frame indexes
+    // from the top) as "document".
+    void runInFrame(const QList<int> &path, const QString &script);
 
     QString title() const override
     {
@@ -113,12 +147,24 @@ public:
                                        QWebEngineScript::ApplicationWorld);
         m_owner->m_documentTitle.clear();
         ++m_owner->m_titleChanges;
+        forgetStructure();
     }
 
     void focus() override { m_owner->SetFocus(); }
 
 private:
+    const EngineDocumentParts &parts() const;
+    void forgetStructure();
+    void readStructure();
+    void raiseSubmit(const QString &formPath);
+
     EngineWebBrowser *m_owner;
+    EngineDocumentParts m_parts;
+    // The page the parts were read from, and a count that outdates answers.
+    QPointer<QWebEnginePage> m_partsPage;
+    quint64 m_readings = 0;
+    QString m_token;
+    QString m_eventType;
 };
 
 } // namespace velmora::platform

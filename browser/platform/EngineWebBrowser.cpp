@@ -4,9 +4,11 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineCertificateError>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
@@ -84,6 +86,7 @@ bool EngineWebBrowser::ensurePage()
         return false;
     m_view = new QWebEngineView(m_container);
     m_page = new EnginePage(m_factory->profile(), this, m_view);
+    m_factory->applyContentSettingsToPage(m_page);
     m_page->setUrlRequestInterceptor(m_interceptor);
     ++m_titleChanges;
 
@@ -134,6 +137,8 @@ void EngineWebBrowser::releasePage()
     m_view = nullptr;
     m_page = nullptr;
     delete view;
+    if (m_factory)
+        m_factory->pageReleased();
     m_loading = false;
     m_committed = false;
     m_reloading = false;
@@ -148,7 +153,7 @@ bool EngineWebBrowser::eventFilter(QObject *watched, QEvent *event)
         if (auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child()))
             child->installEventFilter(this);
     } else if (event->type() == QEvent::MouseMove) {
-        emit m_document->onmousemove();
+        m_document->raiseMouseMove();
     }
     return WebBrowser::eventFilter(watched, event);
 }
@@ -411,6 +416,22 @@ void EngineWebBrowser::ExecWB(int command, int)
     }
     if (m_page)
         m_page->triggerAction(action);
+}
+
+void EngineWebBrowser::savePage(const QString &path)
+{
+    if (!m_page)
+        return;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool archive = suffix == "mht"_L1 || suffix == "mhtml"_L1;
+    m_page->save(path, archive ? QWebEngineDownloadRequest::MimeHtmlSaveFormat
+                               : QWebEngineDownloadRequest::CompleteHtmlSaveFormat);
+}
+
+void EngineWebBrowser::printPage(QPrinter *printer)
+{
+    if (m_view && printer)
+        m_view->print(printer);
 }
 
 void EngineWebBrowser::SetFocus()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "Services.h"
 #include "WebBrowser.h"
 
@@ -12,6 +14,8 @@ class QWebEngineNewWindowRequest;
 class QWebEnginePage;
 class QWebEngineProfile;
 class QWebEngineView;
+
+class QTimer;
 
 namespace velmora::platform {
 
@@ -52,6 +56,8 @@ public:
 
     void ExecWB(int command, int option) override;
     void SetFocus() override;
+    void savePage(const QString &path) override;
+    void printPage(QPrinter *printer) override;
 
     void releasePage() override;
     bool hasPage() const override;
@@ -114,15 +120,27 @@ public:
     ~EngineWebBrowserFactory() override;
 
     WebBrowser *create(QWidget *parent) override;
+    // Held until the profile is made, when nothing has made it yet.
+    void applyContentSettings(const ContentSettings &settings) override;
+    const ContentSettings &contentSettings() const { return m_content; }
+    // What of them is set per page; a control calls it for each page it makes.
+    void applyContentSettingsToPage(QWebEnginePage *page) const;
 
     // The shared profile, made on first use.
     QWebEngineProfile *profile();
+    // A control let its page go. The heap a page leaves behind is handed
+    // back to the system shortly after, or closed tabs would keep it.
+    void pageReleased();
     // Where the profile keeps its storage: <data home>/olk_Browser.
     static QString storagePath();
 
 private:
+    void applyContentSettingsToProfile();
+
     QWebEngineProfile *m_profile = nullptr;
+    std::unique_ptr<QTimer> m_trim;
     QList<QPointer<EngineWebBrowser>> m_browsers;
+    ContentSettings m_content;
 };
 
 } // namespace velmora::platform

@@ -1,7 +1,10 @@
 #include "EngineWebBrowser.h"
 
 #include <QDir>
+
+#include <malloc.h>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWebEngineProfile>
 
 using namespace Qt::StringLiterals;
@@ -29,6 +32,17 @@ WebBrowser *EngineWebBrowserFactory::create(QWidget *parent)
     return browser;
 }
 
+void EngineWebBrowserFactory::pageReleased()
+{
+    if (!m_trim) {
+        m_trim = std::make_unique<QTimer>();
+        m_trim->setSingleShot(true);
+        m_trim->setInterval(1000);
+        QObject::connect(m_trim.get(), &QTimer::timeout, m_trim.get(), [] { malloc_trim(0); });
+    }
+    m_trim->start();
+}
+
 QString EngineWebBrowserFactory::storagePath()
 {
     QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -47,6 +61,7 @@ QWebEngineProfile *EngineWebBrowserFactory::profile()
         m_profile->setCachePath(QDir(root).filePath(u"cache"_s));
         m_profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
         m_profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
+        applyContentSettingsToProfile();
     }
     return m_profile;
 }

@@ -50,4 +50,25 @@ QString FakeDialogs::saveFile(QWidget *, const QString &title, const QString &fi
     return file(FileKind::Save, title, filter, dir);
 }
 
+bool FakeDialogs::print(PrintKind kind, QPrinter &printer)
+{
+    PrintCall call{kind, &printer, false, false};
+    if (!m_printAnswers.isEmpty()) {
+        call.answer = m_printAnswers.dequeue();
+        call.scripted = true;
+    }
+    printCalls.append(call);
+    return call.answer;
+}
+
+bool FakeDialogs::printDialog(QWidget *, QPrinter &printer)
+{
+    return print(PrintKind::Print, printer);
+}
+
+bool FakeDialogs::pageSetupDialog(QWidget *, QPrinter &printer)
+{
+    return print(PrintKind::PageSetup, printer);
+}
+
 } // namespace velmora::platform

@@ -35,10 +35,22 @@ public:
         bool scripted = false;
     };
 
+    enum class PrintKind { Print, PageSetup };
+    struct PrintCall
+    {
+        PrintKind kind = PrintKind::Print;
+        QPrinter *printer = nullptr;
+        bool answer = false;
+        bool scripted = false;
+    };
+
     // Queues the answer of the next message box.
     void answerMsgBox(MsgResult answer) { m_msgAnswers.enqueue(answer); }
     // Queues the answer of the next open or save dialog ("" cancels).
     void answerFile(const QString &path) { m_fileAnswers.enqueue(path); }
+    // Queues the answer of the next print or page setup dialog (false cancels,
+    // as an unscripted one does).
+    void answerPrint(bool accepted) { m_printAnswers.enqueue(accepted); }
     int pendingMsgAnswers() const { return int(m_msgAnswers.size()); }
     int pendingFileAnswers() const { return int(m_fileAnswers.size()); }
 
@@ -50,15 +62,20 @@ public:
                      const QString &dir) override;
     QString saveFile(QWidget *parent, const QString &title, const QString &filter,
                      const QString &dir) override;
+    bool printDialog(QWidget *parent, QPrinter &printer) override;
+    bool pageSetupDialog(QWidget *parent, QPrinter &printer) override;
 
     QList<MsgCall> msgCalls;
     QList<FileCall> fileCalls;
+    QList<PrintCall> printCalls;
 
 private:
     QString file(FileKind kind, const QString &title, const QString &filter, const QString &dir);
+    bool print(PrintKind kind, QPrinter &printer);
 
     QQueue<MsgResult> m_msgAnswers;
     QQueue<QString> m_fileAnswers;
+    QQueue<bool> m_printAnswers;
 };
 
 } // namespace velmora::platform

@@ -8,6 +8,10 @@ class FakeWebBrowserFactory;
 class FakeDialogs;
 class FakeSystemFacts;
 class FakeInternetState;
+class FakeDialUp;
+class FakeInternetCache;
+class FakeRegistry;
+class FakeShellFavorites;
 
 // Services made of fakes, with typed pointers to each fake; the pointers
 // stay valid while the services (moved anywhere) live.
@@ -18,6 +22,10 @@ struct FakeServices
     FakeDialogs *dialogs = nullptr;
     FakeSystemFacts *system = nullptr;
     FakeInternetState *internet = nullptr;
+    FakeDialUp *dialUp = nullptr;
+    FakeInternetCache *cache = nullptr;
+    FakeRegistry *registry = nullptr;
+    FakeShellFavorites *favorites = nullptr;
 };
 
 FakeServices makeFakeServices();

@@ -5,6 +5,8 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <stdexcept>
+
 using namespace Qt::StringLiterals;
 
 namespace velmora::platform {
@@ -50,6 +52,7 @@ void FakeWebDocument::Clear()
 {
     ++clearCount;
     m_title.clear();
+    resetStructure();
 }
 
 void FakeWebDocument::focus()
@@ -61,7 +64,9 @@ void FakeWebDocument::focus()
 
 void FakeWebDocument::fakeMouseMove()
 {
+    const QString outer = std::exchange(m_eventType, u"mousemove"_s);
     emit onmousemove();
+    m_eventType = outer;
 }
 
 FakeWebBrowser::FakeWebBrowser(FakeWebBrowserFactory *factory, QWidget *parent)
@@ -153,6 +158,7 @@ bool FakeWebBrowser::run(const QString &address, const QString &title, int histo
 
     m_location = address;
     m_document->m_title = title;
+    m_document->resetStructure();
     if (historyMove == 0) {
         m_history = m_history.mid(0, m_historyIndex + 1);
         m_history.append(address);
@@ -370,8 +376,20 @@ WebDocument *FakeWebBrowser::Document()
 void FakeWebBrowser::ExecWB(int command, int option)
 {
     calls.execWB.append({command, option});
+    if (failingCommands.contains(command))
+        throw std::runtime_error("the control failed the command");
     if (command == SaveAs || command == Print || command == PageSetup || command == Properties)
         emit PageCommandRequested(command);
+}
+
+void FakeWebBrowser::savePage(const QString &path)
+{
+    calls.savedPages.append(path);
+}
+
+void FakeWebBrowser::printPage(QPrinter *printer)
+{
+    calls.prints.append(printer);
 }
 
 void FakeWebBrowser::SetFocus()

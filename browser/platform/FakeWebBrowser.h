@@ -27,13 +27,36 @@ public:
     // Raises onmousemove as a mouse over the page would.
     void fakeMouseMove();
 
+    int frameCount() const override;
+    WebDocument *frame(int index) const override;
+    int formCount() const override;
+    WebForm *form(int index) const override;
+    QString currentEventType() const override;
+
+    // The page's frames and forms as a test lays them out; a new document
+    // (a navigation, Clear) has none. A frame of the own site has a document
+    // of its own, returned here; another site's frame has none to reach.
+    FakeWebDocument *fakeAddFrame();
+    void fakeAddForeignFrame();
+    void fakeSetFormCount(int count);
+    // The page submits form index: onsubmit runs first. True when the
+    // submission went ahead.
+    bool fakeSubmit(int index);
+
     int clearCount = 0;
     int focusCount = 0;
     QStringList titlesSet;
+    // How often the page was asked for its forms.
+    mutable int formCountReads = 0;
 
 private:
     friend class FakeWebBrowser;
+    void resetStructure();
+
     QString m_title;
+    QList<QPointer<FakeWebDocument>> m_frames;
+    QList<WebForm *> m_forms;
+    QString m_eventType;
 };
 
 // A browser control without an engine. It records what the host asks of it,
@@ -63,6 +86,8 @@ public:
         QList<bool> offline;
         QList<bool> visible;
         QList<QPair<int, int>> execWB; // command, option
+        QStringList savedPages;
+        QList<QPrinter *> prints;
     };
 
     struct ScriptAnswer
@@ -98,6 +123,8 @@ public:
 
     void ExecWB(int command, int option) override;
     void SetFocus() override;
+    void savePage(const QString &path) override;
+    void printPage(QPrinter *printer) override;
 
     void releasePage() override;
     bool hasPage() const override;
@@ -129,6 +156,8 @@ public:
                                   const QString &defaultText = {});
 
     Calls calls;
+    // ExecWB of these commands throws std::runtime_error (after recording the call).
+    QList<int> failingCommands;
 
 private:
     void schedule(const QString &address, const QString &title, int historyMove);
@@ -157,7 +186,13 @@ public:
     using QObject::QObject;
 
     WebBrowser *create(QWidget *parent) override;
+    void applyContentSettings(const ContentSettings &settings) override
+    {
+        contentSettings.append(settings);
+    }
 
+    // Every applyContentSettings call, in order.
+    QList<ContentSettings> contentSettings;
     // Every control made so far, in order; destroyed ones read null.
     const QList<QPointer<FakeWebBrowser>> &browsers() const { return m_browsers; }
     FakeWebBrowser *last() const;

@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
 
 using namespace Qt::StringLiterals;
 
@@ -97,6 +99,18 @@ QString QtDialogs::saveFile(QWidget *parent, const QString &title, const QString
                             const QString &dir)
 {
     return QFileDialog::getSaveFileName(parent, title, dir, toDialogFilter(filter));
+}
+
+bool QtDialogs::printDialog(QWidget *parent, QPrinter &printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtDialogs::pageSetupDialog(QWidget *parent, QPrinter &printer)
+{
+    QPageSetupDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace velmora::platform

@@ -14,6 +14,8 @@ public:
                      const QString &dir) override;
     QString saveFile(QWidget *parent, const QString &title, const QString &filter,
                      const QString &dir) override;
+    bool printDialog(QWidget *parent, QPrinter &printer) override;
+    bool pageSetupDialog(QWidget *parent, QPrinter &printer) override;
 };
 
 // A filter in the "Description|*.a;*.b|All|*.*" form as a file dialog's

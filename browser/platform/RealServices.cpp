@@ -1,7 +1,11 @@
+#include "EngineHttpCache.h"
 #include "EngineWebBrowser.h"
 #include "FileInternetState.h"
 #include "LinuxSystemFacts.h"
+#include "NmcliDialUp.h"
 #include "QtDialogs.h"
+#include "RegistryFile.h"
+#include "ShellFavoritesDesktop.h"
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -15,6 +19,11 @@ Services makeRealServices()
     services.dialogs = std::make_unique<QtDialogs>();
     services.system = std::make_unique<LinuxSystemFacts>();
     services.internet = std::make_unique<FileInternetState>();
+    services.dialUp = std::make_unique<NmcliDialUp>();
+    services.cache = std::make_unique<EngineHttpCache>(
+        EngineWebBrowserFactory::storagePath() + QStringLiteral("/cache"));
+    services.registry = std::make_unique<FileRegistry>();
+    services.favorites = std::make_unique<DesktopShellFavorites>();
     return services;
 }
 
@@ -29,7 +38,7 @@ void prepareEngine()
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     if (!flags.contains("--renderer-process-limit")) {
         flags += flags.isEmpty() ? "" : " ";
-        flags += "--renderer-process-limit=4";
+        flags += "--renderer-process-limit=12";
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
     }
 }

@@ -1,5 +1,11 @@
 #pragma once
 
+#include "DialUp.h"
+#include "InternetCache.h"
+#include "Registry.h"
+
+#include "ShellFavorites.h"
+
 #include <QString>
 #include <QStringList>
 #include <QSize>
@@ -7,11 +13,22 @@
 #include <functional>
 #include <memory>
 
+class QPrinter;
 class QWidget;
 
 namespace velmora::platform {
 
 class WebBrowser;
+
+// What the engine loads into pages, for every control of one factory.
+struct ContentSettings
+{
+    bool pictures = true;
+    bool videos = true; // media starts by itself
+    bool sounds = true; // pages are heard
+    bool animations = true;
+    bool operator==(const ContentSettings &) const = default;
+};
 
 // Creates browser controls. The real factory builds them over the web engine;
 // tests use a fake that scripts their events.
@@ -20,6 +37,8 @@ class WebBrowserFactory
 public:
     virtual ~WebBrowserFactory() = default;
     virtual WebBrowser *create(QWidget *parent) = 0;
+    // Applies to the pages of every control made, now and later.
+    virtual void applyContentSettings(const ContentSettings &settings) = 0;
 };
 
 enum class MsgButtons { OK, OKCancel, YesNo, YesNoCancel, RetryCancel };
@@ -38,6 +57,10 @@ public:
                              const QString &dir) = 0;
     virtual QString saveFile(QWidget *parent, const QString &title, const QString &filter,
                              const QString &dir) = 0;
+    // The print and page setup dialogs over a printer the caller keeps, so
+    // that the page setup holds for the next print. False: cancelled.
+    virtual bool printDialog(QWidget *parent, QPrinter &printer) = 0;
+    virtual bool pageSetupDialog(QWidget *parent, QPrinter &printer) = 0;
 };
 
 struct MemoryStatus
@@ -86,6 +109,10 @@ struct Services
     std::unique_ptr<Dialogs> dialogs;
     std::unique_ptr<SystemFacts> system;
     std::unique_ptr<InternetState> internet;
+    std::unique_ptr<DialUp> dialUp;
+    std::unique_ptr<InternetCache> cache;
+    std::unique_ptr<ShellFavorites> favorites;
+    std::unique_ptr<Registry> registry;
 };
 
 // Services over the real engine, desktop and files.

@@ -3,9 +3,23 @@
 #include <QObject>
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 namespace velmora::platform {
+
+// One HTML form of a page.
+class WebForm : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+signals:
+    // The page submits the form. A handler may write false to stop it where
+    // the control can; the engine reports submissions as they go ahead.
+    void onsubmit(bool *returnValue);
+};
 
 // The page object of one browser control. It lives as long as its control.
 class WebDocument : public QObject
@@ -20,6 +34,17 @@ public:
     virtual void Clear() = 0;
     // Moves the keyboard focus into the page.
     virtual void focus() = 0;
+
+    // The frames and forms of the page as the control last read them, in
+    // page order. A frame whose document is out of reach (another site's)
+    // reads null; so does an index out of range.
+    virtual int frameCount() const { return 0; }
+    virtual WebDocument *frame(int /*index*/) const { return nullptr; }
+    virtual int formCount() const { return 0; }
+    virtual WebForm *form(int /*index*/) const { return nullptr; }
+    // The type of the page event being delivered ("mousemove" while
+    // onmousemove runs); empty between events.
+    virtual QString currentEventType() const { return {}; }
 
 signals:
     void onmousemove();
@@ -73,6 +98,12 @@ public:
 
     virtual void ExecWB(int command, int option) = 0;
     virtual void SetFocus() = 0;
+
+    // Writes the shown page to a file in the background: a web archive for
+    // ".mht" and ".mhtml", else the page with its files in a folder beside it.
+    virtual void savePage(const QString &path) = 0;
+    // Prints the shown page in the background; the printer must outlive it.
+    virtual void printPage(QPrinter *printer) = 0;
 
     // Drops the engine page behind the control, keeping the control itself:
     // a closed tab keeps its slot but must not keep a page alive. The control

@@ -21,6 +21,10 @@ ProgramFixture::ProgramFixture(bool withLanguage, Pages pages)
     m_dialogs = fakes.dialogs;
     m_system = fakes.system;
     m_internet = fakes.internet;
+    m_dialUp = fakes.dialUp;
+    m_cache = fakes.cache;
+    m_registry = fakes.registry;
+    m_favorites = fakes.favorites;
     m_program = std::make_unique<Program>(std::move(fakes.services));
 }
 

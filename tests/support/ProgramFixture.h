@@ -18,6 +18,10 @@ class FakeWebBrowserFactory;
 class FakeDialogs;
 class FakeSystemFacts;
 class FakeInternetState;
+class FakeDialUp;
+class FakeInternetCache;
+class FakeRegistry;
+class FakeShellFavorites;
 } // namespace velmora::platform
 
 namespace velmora::test {
@@ -43,6 +47,10 @@ public:
     platform::FakeDialogs &dialogs() { return *m_dialogs; }
     platform::FakeSystemFacts &system() { return *m_system; }
     platform::FakeInternetState &internet() { return *m_internet; }
+    platform::FakeDialUp &dialUp() { return *m_dialUp; }
+    platform::FakeInternetCache &cache() { return *m_cache; }
+    platform::FakeRegistry &registry() { return *m_registry; }
+    platform::FakeShellFavorites &favorites() { return *m_favorites; }
     // The fake control of a tab of the main window.
     platform::FakeWebBrowser *web(int index);
 
@@ -52,6 +60,10 @@ private:
     platform::FakeDialogs *m_dialogs = nullptr;
     platform::FakeSystemFacts *m_system = nullptr;
     platform::FakeInternetState *m_internet = nullptr;
+    platform::FakeDialUp *m_dialUp = nullptr;
+    platform::FakeInternetCache *m_cache = nullptr;
+    platform::FakeRegistry *m_registry = nullptr;
+    platform::FakeShellFavorites *m_favorites = nullptr;
 };
 
 } // namespace velmora::test

@@ -1,0 +1,198 @@
+#include "ShellFavoritesDesktop.h"
+
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTreeView>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace velmora::platform {
+
+QString defaultFavoritesFolder()
+{
+    QString dataHome = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME"));
+    if (dataHome.isEmpty())
+        dataHome = QDir::homePath() + QStringLiteral("/.local/share");
+    return QDir::cleanPath(dataHome + QStringLiteral("/olk_Browser/Favorites"));
+}
+
+QString shortcutFileName(const QString &title)
+{
+    QString name = title;
+    for (QChar &c : name) {
+        if (c == QLatin1Char('/') || c == QChar(0) || c == QLatin1Char('\\'))
+            c = QLatin1Char(' ');
+    }
+    name = name.trimmed();
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        name = QStringLiteral("Без имени");
+    return name + QStringLiteral(".url");
+}
+
+QByteArray desktopShortcutBytes(const QString &url)
+{
+    bool ascii = true;
+    for (QChar c : url)
+        ascii = ascii && c.unicode() >= 0x20 && c.unicode() < 0x7f;
+    const QByteArray address = ascii ? url.toLatin1()
+                                     : QUrl::fromUserInput(url).toEncoded();
+    return QByteArrayLiteral("[InternetShortcut]\r\nURL=") + address + QByteArrayLiteral("\r\n");
+}
+
+QString DesktopShellFavorites::favoritesFolder()
+{
+    const QString folder = defaultFavoritesFolder();
+    return QDir().mkpath(folder) ? folder : QString();
+}
+
+namespace {
+
+// Subfolders of root as relative paths, parents before their children.
+QStringList subfolders(const QString &root)
+{
+    QStringList result;
+    QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        result.append(QDir(root).relativeFilePath(it.next()));
+    result.sort(Qt::CaseInsensitive);
+    return result;
+}
+
+} // namespace
+
+void DesktopShellFavorites::AddFavorite(QWidget *owner, const QString &url, const QString &title)
+{
+    const QString root = favoritesFolder();
+    if (root.isEmpty())
+        return;
+    QDialog dialog(owner);
+    dialog.setWindowTitle(QStringLiteral("Добавить в избранное"));
+    auto *name = new QLineEdit(title, &dialog);
+    auto *folder = new QComboBox(&dialog);
+    folder->addItem(QStringLiteral("Избранное"), QString());
+    for (const QString &sub : subfolders(root))
+        folder->addItem(sub, sub);
+    auto *address = new QLabel(url, &dialog);
+    address->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Имя:"), name);
+    form->addRow(QStringLiteral("Адрес:"), address);
+    form->addRow(QStringLiteral("Папка:"), folder);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    dialog.resize(420, dialog.sizeHint().height());
+
+    while (dialog.exec() == QDialog::Accepted) {
+        const QDir target(QDir(root).filePath(folder->currentData().toString()));
+        const QString path = target.filePath(shortcutFileName(name->text()));
+        if (QFileInfo::exists(path)
+            && QMessageBox::question(&dialog, dialog.windowTitle(),
+                                     QStringLiteral("Ссылка «%1» уже есть. Заменить её?")
+                                         .arg(QFileInfo(path).completeBaseName()))
+                   != QMessageBox::Yes)
+            continue;
+        QSaveFile file(path);
+        const QByteArray bytes = desktopShortcutBytes(url);
+        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
+            && file.commit())
+            return;
+        QMessageBox::warning(&dialog, dialog.windowTitle(),
+                             QStringLiteral("Не удалось сохранить ссылку в %1").arg(path));
+    }
+}
+
+void DesktopShellFavorites::ShowBrowserUI(QWidget *owner, const QString &name)
+{
+    if (name != QLatin1String("OrganizeFavorites"))
+        return;
+    const QString root = favoritesFolder();
+    if (root.isEmpty())
+        return;
+    QDialog dialog(owner);
+    dialog.setWindowTitle(QStringLiteral("Упорядочить избранное"));
+    auto *model = new QFileSystemModel(&dialog);
+    model->setReadOnly(false);
+    model->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
+    model->setNameFilters({QStringLiteral("*.url")});
+    model->setNameFilterDisables(false);
+    auto *view = new QTreeView(&dialog);
+    view->setModel(model);
+    view->setRootIndex(model->setRootPath(root));
+    for (int column = 1; column < model->columnCount(); ++column)
+        view->hideColumn(column);
+    view->header()->hide();
+    view->setDragDropMode(QAbstractItemView::InternalMove);
+    view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+
+    auto *create = new QPushButton(QStringLiteral("Создать папку"), &dialog);
+    auto *rename = new QPushButton(QStringLiteral("Переименовать"), &dialog);
+    auto *remove = new QPushButton(QStringLiteral("Удалить"), &dialog);
+    auto *open = new QPushButton(QStringLiteral("Открыть папку"), &dialog);
+    auto *close = new QPushButton(QStringLiteral("Закрыть"), &dialog);
+    QObject::connect(create, &QPushButton::clicked, &dialog, [&] {
+        QModelIndex parent = view->currentIndex();
+        if (!parent.isValid() || !model->isDir(parent))
+            parent = parent.isValid() ? parent.parent() : view->rootIndex();
+        const QString folderName = QInputDialog::getText(&dialog, create->text(),
+                                                         QStringLiteral("Имя папки:"));
+        if (!folderName.trimmed().isEmpty())
+            model->mkdir(parent, folderName.trimmed());
+    });
+    QObject::connect(rename, &QPushButton::clicked, &dialog, [&] {
+        if (view->currentIndex().isValid())
+            view->edit(view->currentIndex());
+    });
+    QObject::connect(remove, &QPushButton::clicked, &dialog, [&] {
+        const QModelIndex index = view->currentIndex();
+        if (!index.isValid())
+            return;
+        if (QMessageBox::question(&dialog, dialog.windowTitle(),
+                                  QStringLiteral("Удалить «%1»?").arg(model->fileName(index)))
+            == QMessageBox::Yes)
+            model->remove(index);
+    });
+    QObject::connect(open, &QPushButton::clicked, &dialog,
+                     [root] { QDesktopServices::openUrl(QUrl::fromLocalFile(root)); });
+    QObject::connect(close, &QPushButton::clicked, &dialog, &QDialog::accept);
+
+    auto *buttons = new QVBoxLayout;
+    for (QPushButton *button : {create, rename, remove, open})
+        buttons->addWidget(button);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    auto *layout = new QHBoxLayout(&dialog);
+    layout->addWidget(view, 1);
+    layout->addLayout(buttons);
+    dialog.resize(520, 380);
+    dialog.exec();
+}
+
+QString DesktopShellFavorites::inputBox(QWidget *owner, const QString &prompt,
+                                        const QString &title, const QString &defaultText)
+{
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, defaultText, &ok);
+    return ok ? text : QString();
+}
+
+} // namespace velmora::platform

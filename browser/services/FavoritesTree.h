@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <vector>
+
+namespace velmora::services {
+
+// One entry of a folder: a subfolder (kind 1) or a link (kind 0), by its
+// position in the tree's folders or links.
+struct FavoriteChild
+{
+    static constexpr qint32 Link = 0;
+    static constexpr qint32 Folder = 1;
+    qint32 kind = Link;
+    qint32 index = 0;
+};
+
+struct FavoriteFolder
+{
+    QString name;
+    qint32 index = 0;
+    // Position 0 is a placeholder (the placeholder link); content starts at 1.
+    std::vector<FavoriteChild> children;
+};
+
+struct FavoriteLink
+{
+    QString name;
+    QString url;
+};
+
+// How a folder is scanned; a subfolder's record is a copy with its own path.
+struct FavoritesScan
+{
+    bool recurse = true;
+    QString path;
+    QString pattern = QStringLiteral("*.url");
+};
+
+// The Favorites folder read into memory: folders and links, each folder's
+// content in the order it was found (its links, then its subfolders). A
+// snapshot: rebuilt from the disk by every load, never written back.
+class FavoritesTree
+{
+public:
+    FavoritesTree();
+
+    // Rebuilds the whole tree from the folder; an empty path leaves the root alone.
+    void loadShellFavorites(const QString &favoritesFolder);
+    void scanFolder(const FavoritesScan &scan);
+    void scanUrlFiles(const FavoritesScan &scan);
+
+    // The root ("Root", index 0) and the placeholder link alone.
+    void initFavoritesTree();
+    void addFolder(qint32 parent, const QString &name);
+    void addLink(FavoriteFolder &folder, const QString &url, const QString &name);
+    // The folder of a path such as "/Daily/News"; parts that match no
+    // subfolder are passed over. "/" and "" give the root.
+    qint32 findFolder(const QString &path) const;
+    // Follows child positions from the root and returns the link at the last
+    // one, whatever the kinds of the entries on the way. Throws
+    // RuntimeError(SubscriptOutOfRange) for a position outside its folder.
+    FavoriteLink getLinkByPath(const QList<int> &positions) const;
+
+    const std::vector<FavoriteFolder> &favFolders() const { return m_folders; }
+    const std::vector<FavoriteLink> &favLinks() const { return m_links; }
+    // The folder found by the last load, without a trailing separator.
+    QString favRoot() const { return m_root; }
+    // A folder's path relative to favRoot, "/" for the root.
+    QString folderPath(const QString &fullPath) const;
+
+private:
+    std::vector<FavoriteFolder> m_folders;
+    std::vector<FavoriteLink> m_links;
+    QString m_root;
+    QStringList m_scanning; // canonical paths being scanned, against cycles
+};
+
+QString addBackslash(const QString &path);
+QString addLeadingSlash(const QString &path);
+QString trimNul(const QString &text);
+
+} // namespace velmora::services

@@ -1,0 +1,449 @@
+#include "frmGroupOperations.h"
+
+#include "frmMain.h"
+
+#include "OneValueFiles.h"
+#include "Program.h"
+#include "SettingsStore.h"
+#include "Steps.h"
+#include "TabHelpers.h"
+
+#include "TabstripP.h"
+#include "WebBrowser.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmora::windows {
+
+using services::step;
+
+namespace {
+
+const QString general = QStringLiteral("general");
+const QString keyTop = QStringLiteral("GroTop");
+const QString keyLeft = QStringLiteral("GroLeft");
+const QString keyHeight = QStringLiteral("GroHeight");
+const QString keyWidth = QStringLiteral("GroWidth");
+
+// Design-time size and the places of the controls, in twips.
+constexpr double DesignWidth = 9600;
+constexpr double DesignHeight = 6600;
+constexpr double ListLeft = 192;
+constexpr double ListTop = 1560;
+constexpr double ButtonHeight = 375;
+
+int toPixels(double twips, int t)
+{
+    return static_cast<int>(std::lround(twips / (t > 0 ? t : 15)));
+}
+
+// A single-precision number as text, the form the geometry keys hold.
+QString singleText(double value)
+{
+    return QString::number(static_cast<double>(static_cast<float>(value)), 'g', 7);
+}
+
+QIcon historyIcon()
+{
+    // A small clock face.
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x1F, 0x4E, 0x9A), 1.5));
+    painter.setBrush(QColor(0xE8, 0xF1, 0xFF));
+    painter.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+    painter.drawLine(QPointF(8, 8), QPointF(8, 4));
+    painter.drawLine(QPointF(8, 8), QPointF(11, 9.5));
+    painter.end();
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+bool frmGroupOperations::geometryFits(const Geometry &g, double screenWidth, double screenHeight)
+{
+    return g.top > 0 && g.left > 0 && g.height >= 4512 && g.width >= 8052
+           && g.height + g.top <= screenHeight && g.width + g.left <= screenWidth;
+}
+
+frmGroupOperations::frmGroupOperations(Program &program, QWidget *parent)
+    : SecondaryWindow(program, QStringLiteral("frmGroupOperations"), parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Групповые операции"));
+    iml.insert(QStringLiteral("history"), historyIcon());
+
+    const int tx = program.system().twipsPerPixelX();
+    const int ty = program.system().twipsPerPixelY();
+    const auto place = [&](QWidget *w, double left, double top, double width, double height) {
+        w->setGeometry(toPixels(left, tx), toPixels(top, ty), toPixels(width, tx),
+                       toPixels(height, ty));
+    };
+    const auto button = [&](QPushButton *&member, const char *name, const QString &text,
+                            double left, double top, double width) {
+        member = new QPushButton(text, this);
+        member->setObjectName(QString::fromLatin1(name));
+        place(member, left, top, width, ButtonHeight);
+    };
+
+    Label1 = new QLabel(
+        QStringLiteral("Выберите нужные вкладки. Для того, чтобы выбрать несколько закладок, "
+                       "используйте клавиши CTRL и SHIFT. Затем выберите нужную операцию "
+                       "(кнопки внизу). Для того, чтоб обновить информацию о вкладках нажмите "
+                       "Обновить информацию"),
+        this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    place(Label1, ListLeft, 120, DesignWidth - 384, 900);
+
+    lv = new QTreeWidget(this);
+    lv->setObjectName(QStringLiteral("lv"));
+    lv->setColumnCount(2);
+    lv->setHeaderLabels({QStringLiteral("Заголовок"), QStringLiteral("Адрес")});
+    lv->setRootIsDecorated(false);
+    lv->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lv->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lv->header()->resizeSection(0, toPixels((DesignWidth - 384) / 2, tx));
+    place(lv, ListLeft, ListTop, DesignWidth - 384, DesignHeight - 2220);
+    lv->installEventFilter(this);
+    lv->viewport()->installEventFilter(this);
+
+    const double buttonTop = ListTop + (DesignHeight - 2220) + 108;
+    button(cmdUpdInfo, "cmdUpdInfo", QStringLiteral("Обновить информацию"), ListLeft, 1080, 2400);
+    button(cmdClose, "cmdClose", QStringLiteral("Закрыть"), ListLeft, buttonTop, 1200);
+    button(cmdRefresh, "cmdRefresh", QStringLiteral("Обновить"), 1512, buttonTop, 1200);
+    button(cmdStop, "cmdStop", QStringLiteral("Остановить"), 2832, buttonTop, 1200);
+    button(cmdSelectAll, "cmdSelectAll", QStringLiteral("Выделить все"), 4152, buttonTop, 1500);
+    button(cmdHideSelection, "cmdHideSelection", QStringLiteral("Снять выделение"), 5772,
+           buttonTop, 1500);
+    button(cmdCancel, "cmdCancel", QStringLiteral("Отмена"), 7392, buttonTop, 1200);
+    cmdClose->installEventFilter(this);
+
+    connect(cmdClose, &QPushButton::clicked, this, &frmGroupOperations::cmdClose_Click);
+    connect(cmdRefresh, &QPushButton::clicked, this, &frmGroupOperations::cmdRefresh_Click);
+    connect(cmdStop, &QPushButton::clicked, this, &frmGroupOperations::cmdStop_Click);
+    connect(cmdUpdInfo, &QPushButton::clicked, this, &frmGroupOperations::cmdUpdInfo_Click);
+    connect(cmdSelectAll, &QPushButton::clicked, this, &frmGroupOperations::cmdSelectAll_Click);
+    connect(cmdHideSelection, &QPushButton::clicked, this,
+            &frmGroupOperations::cmdHideSelection_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmGroupOperations::cmdCancel_Click);
+
+    // The design-time place: centred on the screen.
+    resize(toPixels(DesignWidth, tx), toPixels(DesignHeight, ty));
+    const QSize screen = program.system().screenPixels();
+    move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+
+    Form_Load();
+}
+
+frmGroupOperations::Geometry frmGroupOperations::twipsGeometry()
+{
+    const int tx = program().system().twipsPerPixelX();
+    const int ty = program().system().twipsPerPixelY();
+    return {double(y()) * ty, double(x()) * tx, double(height()) * ty, double(width()) * tx};
+}
+
+void frmGroupOperations::setTwipsGeometry(const Geometry &g)
+{
+    const int tx = program().system().twipsPerPixelX();
+    const int ty = program().system().twipsPerPixelY();
+    move(toPixels(g.left, tx), toPixels(g.top, ty));
+    resize(toPixels(g.width, tx), toPixels(g.height, ty));
+}
+
+void frmGroupOperations::Form_Load()
+{
+    // 1.
+    lv->clear();
+    // 2. Every open tab, in tab number order.
+    auto &main = program().mainWindow();
+    const QIcon icon = iml.value(QStringLiteral("history"));
+    for (int n = 1; n < main.webCount(); ++n) {
+        step([&] {
+            platform::WebBrowser *browser = main.web(n);
+            if (!browser || !browser->Visible())
+                return;
+            auto *row = new QTreeWidgetItem(lv);
+            row->setText(0, main.getTitle(n));
+            row->setIcon(0, icon);
+            row->setText(1, browser->LocationURL());
+            row->setData(0, Qt::UserRole, n);
+        });
+    }
+    // 3. The window's own values stand in for missing keys.
+    step([&] {
+        const auto &settings = program().settings();
+        const Geometry current = twipsGeometry();
+        Geometry stored;
+        stored.top = services::readNumberSetting(settings, general, keyTop, current.top);
+        stored.left = services::readNumberSetting(settings, general, keyLeft, current.left);
+        stored.height = services::readNumberSetting(settings, general, keyHeight, current.height);
+        stored.width = services::readNumberSetting(settings, general, keyWidth, current.width);
+        const QSize screen = program().system().screenPixels();
+        const double screenWidth = double(screen.width()) * program().system().twipsPerPixelX();
+        const double screenHeight = double(screen.height()) * program().system().twipsPerPixelY();
+        if (geometryFits(stored, screenWidth, screenHeight))
+            setTwipsGeometry(stored);
+    });
+    // 4.
+    show();
+}
+
+void frmGroupOperations::Form_Resize()
+{
+    const int tx = program().system().twipsPerPixelX();
+    const int ty = program().system().twipsPerPixelY();
+    const Geometry g = twipsGeometry();
+    // A window smaller than the margins keeps an empty list rather than a negative one.
+    const double listWidth = std::max(0.0, g.width - 384);
+    const double listHeight = std::max(0.0, g.height - 2220);
+    const double listTop = double(lv->y()) * ty;
+    lv->resize(toPixels(listWidth, tx), toPixels(listHeight, ty));
+    const int top = toPixels(listTop + listHeight + 108, ty);
+    for (QPushButton *b :
+         {cmdClose, cmdRefresh, cmdStop, cmdSelectAll, cmdHideSelection, cmdCancel})
+        b->move(b->x(), top);
+}
+
+void frmGroupOperations::Form_Unload()
+{
+    auto &settings = program().settings();
+    const Geometry g = twipsGeometry();
+    settings.SaveSetting(general, keyTop, singleText(g.top));
+    settings.SaveSetting(general, keyLeft, singleText(g.left));
+    settings.SaveSetting(general, keyHeight, singleText(g.height));
+    settings.SaveSetting(general, keyWidth, singleText(g.width));
+}
+
+void frmGroupOperations::cmdClose_Click()
+{
+    runOnSelected(CloseTabs);
+}
+
+void frmGroupOperations::cmdRefresh_Click()
+{
+    runOnSelected(RefreshTabs);
+}
+
+void frmGroupOperations::cmdStop_Click()
+{
+    runOnSelected(StopTabs);
+}
+
+void frmGroupOperations::cmdUpdInfo_Click()
+{
+    Form_Load();
+    cmdHideSelection_Click();
+}
+
+void frmGroupOperations::cmdSelectAll_Click()
+{
+    lv->selectAll();
+}
+
+void frmGroupOperations::cmdHideSelection_Click()
+{
+    lv->clearSelection();
+}
+
+void frmGroupOperations::cmdCancel_Click()
+{
+    unload();
+}
+
+void frmGroupOperations::lv_KeyDown(int KeyCode, int Shift)
+{
+    if (KeyCode == 65 && Shift == 2)
+        cmdSelectAll_Click();
+}
+
+void frmGroupOperations::cmdClose_KeyDown(int KeyCode, int Shift)
+{
+    lv_KeyDown(KeyCode, Shift);
+}
+
+void frmGroupOperations::lv_MouseDown(int, int, float x, float y)
+{
+    const int tx = program().system().twipsPerPixelX();
+    const int ty = program().system().twipsPerPixelY();
+    const QPoint at(toPixels(x, tx), toPixels(y, ty));
+    if (lv->itemAt(at))
+        return;
+    lv->clearSelection();
+    lv->setCurrentItem(nullptr);
+}
+
+QList<int> frmGroupOperations::rowTags() const
+{
+    QList<int> tags;
+    for (int i = 0; i < lv->topLevelItemCount(); ++i)
+        tags.append(lv->topLevelItem(i)->data(0, Qt::UserRole).toInt());
+    return tags;
+}
+
+void frmGroupOperations::runOnSelected(int operation)
+{
+    // 1.
+    QList<int> chosen;
+    for (int i = 0; i < lv->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = lv->topLevelItem(i);
+        if (row->isSelected())
+            chosen.append(row->data(0, Qt::UserRole).toInt());
+    }
+    // 2.
+    if (chosen.isEmpty())
+        return;
+    // The list is a snapshot: a tab closed since then is passed over, so the
+    // last one still open gets the closing rule of the close command.
+    auto &main = program().mainWindow();
+    chosen.removeIf([&](int n) {
+        bool open = false;
+        step([&] { open = main.web(n) && main.Tabstrip1->tabVisible(n); });
+        return !open;
+    });
+    // 3.
+    for (int i = 0; i < chosen.size(); ++i) {
+        const int n = chosen.at(i);
+        hide();
+        step([&] {
+            switch (operation) {
+            case RefreshTabs:
+                main.web(n)->Refresh();
+                break;
+            case StopTabs:
+                main.web(n)->Stop();
+                break;
+            case CloseTabs:
+                closeTab(main, n, i == chosen.size() - 1);
+                break;
+            default:
+                break;
+            }
+        });
+    }
+    // The tab the window showed may be among the hidden ones while the last
+    // chosen tab went home instead of closing: show an open one.
+    if (operation == CloseTabs && !chosen.isEmpty()) {
+        step([&] {
+            if (main.Tabstrip1->tabVisible(main.currentTab))
+                return;
+            int next = services::findNextVisibleTab(*main.Tabstrip1, chosen.last());
+            main.Tabstrip1->setValue(main.Tabstrip1->borderTab(next));
+            main.Tabstrip1->setValue(next);
+        });
+    }
+    // 4.
+    unload();
+}
+
+void frmGroupOperations::closeTab(mainwindow::frmMain &main, int n, bool last)
+{
+    kelvane::TabstripP &row = *main.Tabstrip1;
+    platform::WebBrowser *browser = main.web(n);
+    const int v = services::countVisibleTabs(row);
+    const QString home = program().files().getHomePage();
+    if (v == 1 && browser->LocationURL() == home)
+        return;
+    if (v < 2) {
+        browser->Navigate2(home);
+        return;
+    }
+    if (last)
+        step([&] { row.Tabstrip1()->setFocus(); });
+    step([&] {
+        browser->setSilent(true);
+        browser->setVisible(false);
+    });
+    step([&] {
+        if (browser->hasPage())
+            browser->Document()->Clear();
+    });
+    // A closed tab keeps its slot but must not keep a page alive.
+    step([&] { browser->releasePage(); });
+    step([&] { row.setTabVisible(n, false); });
+    if (!last)
+        return;
+    int next = n;
+    step([&] { next = services::findNextVisibleTab(row, n); });
+    step([&] {
+        int index = next;
+        row.setValue(row.borderTab(index));
+    });
+    step([&] { row.setValue(next); });
+}
+
+void frmGroupOperations::unload()
+{
+    close();
+}
+
+void frmGroupOperations::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void frmGroupOperations::resizeEvent(QResizeEvent *event)
+{
+    SecondaryWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmGroupOperations::paintEvent(QPaintEvent *event)
+{
+    // No closing guard here: the window goes with the others at shutdown.
+    QWidget::paintEvent(event);
+}
+
+bool frmGroupOperations::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == lv || watched == cmdClose)) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const int code = mainwindow::frmMain::keyCodeOf(key->key());
+        const int shift = mainwindow::frmMain::shiftStateOf(key->modifiers());
+        if (watched == lv)
+            lv_KeyDown(code, shift);
+        else
+            cmdClose_KeyDown(code, shift);
+        // The list's own select-all must not run a second time.
+        return code == 65 && shift == 2;
+    }
+    if (event->type() == QEvent::MouseButtonPress && watched == lv->viewport()) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const int tx = program().system().twipsPerPixelX();
+        const int ty = program().system().twipsPerPixelY();
+        const QPointF p = mouse->position();
+        int button = 0;
+        switch (mouse->button()) {
+        case Qt::LeftButton:
+            button = 1;
+            break;
+        case Qt::RightButton:
+            button = 2;
+            break;
+        case Qt::MiddleButton:
+            button = 4;
+            break;
+        default:
+            break;
+        }
+        lv_MouseDown(button, mainwindow::frmMain::shiftStateOf(mouse->modifiers()),
+                     float(p.x() * tx), float(p.y() * ty));
+    }
+    return SecondaryWindow::eventFilter(watched, event);
+}
+
+} // namespace velmora::windows
