@@ -1,6 +1,7 @@
 #include "EngineWebBrowser.h"
 #include "EventLoop.h"
 #include "HttpServer.h"
+#include "PageEventLog.h"
 #include "TestEnvironment.h"
 
 #include <QApplication>
@@ -23,10 +24,8 @@ namespace {
 constexpr int timeout = 10000;
 
 // Every event of one control, in order, with answers the test sets.
-struct EventLog
+struct EventLog : velmora::test::PageEventLog
 {
-    QStringList events;
-    QStringList cancelPaths;
     bool cancelNewWindow = false;
     WebBrowser *handOut = nullptr;
     bool cancelClosing = false;
@@ -34,23 +33,8 @@ struct EventLog
     QString promptAnswer;
     QStringList dialogs;
 
-    explicit EventLog(WebBrowser *browser)
+    explicit EventLog(WebBrowser *browser) : PageEventLog(browser)
     {
-        QObject::connect(browser, &WebBrowser::BeforeNavigate2, browser,
-                         [this](const QString &url, bool *cancel) {
-                             events << u"Before "_s + url;
-                             *cancel = cancelPaths.contains(QUrl(url).path());
-                         });
-        QObject::connect(browser, &WebBrowser::NavigateComplete2, browser,
-                         [this](const QString &url) { events << u"NavigateComplete "_s + url; });
-        QObject::connect(browser, &WebBrowser::TitleChange, browser,
-                         [this](const QString &text) { events << u"Title "_s + text; });
-        QObject::connect(browser, &WebBrowser::ProgressChange, browser,
-                         [this](int p, int max) { events << u"Progress %1/%2"_s.arg(p).arg(max); });
-        QObject::connect(browser, &WebBrowser::DocumentComplete, browser,
-                         [this](const QString &url) { events << u"DocumentComplete "_s + url; });
-        QObject::connect(browser, &WebBrowser::DownloadComplete, browser,
-                         [this] { events << u"DownloadComplete"_s; });
         QObject::connect(browser, &WebBrowser::NewWindow2, browser,
                          [this](WebBrowser **pp, bool *cancel) {
                              events << u"NewWindow"_s;

@@ -5,6 +5,7 @@
 #include "FakeWebBrowser.h"
 #include "FileInternetState.h"
 #include "LinuxSystemFacts.h"
+#include "PageEventLog.h"
 #include "QtDialogs.h"
 
 #include <QDir>
@@ -22,31 +23,7 @@ Q_DECLARE_METATYPE(velmora::platform::MsgResult)
 
 namespace {
 
-// Writes every event of a control into one list, in order.
-struct EventLog
-{
-    QStringList events;
-    bool cancelBefore = false;
-
-    explicit EventLog(WebBrowser *browser)
-    {
-        QObject::connect(browser, &WebBrowser::BeforeNavigate2, browser,
-                         [this](const QString &url, bool *cancel) {
-                             events << u"Before "_s + url;
-                             *cancel = cancelBefore;
-                         });
-        QObject::connect(browser, &WebBrowser::NavigateComplete2, browser,
-                         [this](const QString &url) { events << u"NavigateComplete "_s + url; });
-        QObject::connect(browser, &WebBrowser::TitleChange, browser,
-                         [this](const QString &text) { events << u"Title "_s + text; });
-        QObject::connect(browser, &WebBrowser::ProgressChange, browser,
-                         [this](int p, int max) { events << u"Progress %1/%2"_s.arg(p).arg(max); });
-        QObject::connect(browser, &WebBrowser::DocumentComplete, browser,
-                         [this](const QString &url) { events << u"DocumentComplete "_s + url; });
-        QObject::connect(browser, &WebBrowser::DownloadComplete, browser,
-                         [this] { events << u"DownloadComplete"_s; });
-    }
-};
+using EventLog = velmora::test::PageEventLog;
 
 QStringList fullNavigation(const QString &url, const QStringList &titles)
 {

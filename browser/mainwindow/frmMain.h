@@ -73,6 +73,9 @@ public:
     // Tabs.
     void cmdNew_Click();
     void cmdClose_Click();
+    // Silences, hides and empties the page of tab index and lets its page go;
+    // each step that fails is skipped.
+    void discardPage(int index);
     void mnuCloseAllTabs_Click();
     void goBack();
     void goForward();
@@ -271,10 +274,9 @@ public:
     // The history rows offered for a typed text, in history order: rows that
     // begin with it, or begin with "www." followed by it (letter case counts).
     static QStringList buildSuggestions(const QStringList &history, const QString &typed);
-    // The key codes and shift state the address bar's key handlers take
-    // (Enter 13, Escape 27, Up 38, Down 40; shift 1, control 2, alt 4).
+    // The key codes the address bar's key handlers take (Enter 13, Escape 27,
+    // Up 38, Down 40); the shift state is services::shiftCode.
     static int keyCodeOf(int qtKey);
-    static int shiftStateOf(Qt::KeyboardModifiers modifiers);
     // Hot words replaced in a row by one change of the address text; a cycle
     // of hot words stops there.
     static constexpr int MaxHotWordChain = 32;

@@ -2,6 +2,7 @@
 // operation. The suggestion list under it is in frmMain_suggestions.cpp.
 #include "frmMain.h"
 
+#include "MouseCodes.h"
 #include "Program.h"
 #include "Steps.h"
 
@@ -109,7 +110,7 @@ private:
         case QEvent::KeyPress: {
             auto *key = static_cast<QKeyEvent *>(event);
             const int code = keyCodeOf(key->key());
-            w->Combo1_KeyDown(code, shiftStateOf(key->modifiers()));
+            w->Combo1_KeyDown(code, services::shiftCode(key->modifiers()));
             // Enter is fully handled here: the box would otherwise pick the
             // matching history row and go a second time.
             if (code == keyEnter || code == keyEscape)
@@ -141,7 +142,7 @@ private:
             const int last = w->podskazka->count() - 1;
             const bool leaving =
                 (code == keyDown && index == last) || (code == keyUp && index == 0);
-            w->podskazka_KeyDown(code, shiftStateOf(key->modifiers()));
+            w->podskazka_KeyDown(code, services::shiftCode(key->modifiers()));
             if ((code == keyUp || code == keyDown) && !leaving) {
                 // With nothing selected the walk starts at the first item,
                 // not after the list's unselected current row.
@@ -232,18 +233,6 @@ int frmMain::keyCodeOf(int qtKey)
         // Any other key only needs to differ from the keys above.
         return qtKey;
     }
-}
-
-int frmMain::shiftStateOf(Qt::KeyboardModifiers modifiers)
-{
-    int shift = 0;
-    if (modifiers & Qt::ShiftModifier)
-        shift |= 1;
-    if (modifiers & Qt::ControlModifier)
-        shift |= 2;
-    if (modifiers & Qt::AltModifier)
-        shift |= 4;
-    return shift;
 }
 
 void frmMain::connectAddressBar()

@@ -94,16 +94,7 @@ void frmMain::cmdClose_Click()
         step([&] { browser->Navigate2(home); });
     } else {
         step([&] { Tabstrip1->Tabstrip1()->setFocus(); });
-        step([&] {
-            browser->setSilent(true);
-            browser->setVisible(false);
-        });
-        step([&] {
-            if (browser->hasPage())
-                browser->Document()->Clear();
-        });
-        // A closed tab keeps its slot but must not keep a page alive.
-        step([&] { browser->releasePage(); });
+        discardPage(c);
         step([&] { Tabstrip1->setTabVisible(c, false); });
         int n = c;
         step([&] { n = services::findNextVisibleTab(*Tabstrip1, c); });
@@ -114,6 +105,21 @@ void frmMain::cmdClose_Click()
         step([&] { Tabstrip1->setValue(n); });
     }
     refreshAfterClose();
+}
+
+void frmMain::discardPage(int index)
+{
+    platform::WebBrowser *browser = web(index);
+    step([&] {
+        browser->setSilent(true);
+        browser->setVisible(false);
+    });
+    step([&] {
+        if (browser->hasPage())
+            browser->Document()->Clear();
+    });
+    // A closed tab keeps its slot but must not keep a page alive.
+    step([&] { browser->releasePage(); });
 }
 
 void frmMain::refreshAfterClose()

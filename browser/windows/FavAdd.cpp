@@ -1,15 +1,13 @@
 #include "FavAdd.h"
 
+#include "FavoriteDialogs.h"
 #include "Twips.h"
-#include "frmFavoritesShow.h"
 #include "frmMain.h"
 
 #include "FavoritesMenu.h"
 #include "FavoritesStore.h"
 #include "Language.h"
 #include "Program.h"
-#include "ProgramFolder.h"
-#include "SettingsStore.h"
 #include "Steps.h"
 #include "WebBrowser.h"
 
@@ -33,12 +31,7 @@ constexpr int InnerHeight = 1716;
 FavAdd::FavAdd(Program &program, QWidget *parent)
     : SecondaryWindow(program, QStringLiteral("FavAdd"), parent)
 {
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("Добавить в избранное..."));
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
+    setUpFavoriteDialog(this, QStringLiteral("Добавить в избранное..."));
     const int t = this->program().system().twipsPerPixelX();
     Label1 = new QLabel(QStringLiteral("Имя:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -71,20 +64,7 @@ FavAdd::FavAdd(Program &program, QWidget *parent)
 
 void FavAdd::Form_Load()
 {
-    Program &p = program();
-    if (!manual) {
-        step([&] {
-            const QString dir = p.folder().path();
-            const QString language = p.settings().GetSetting(
-                QStringLiteral("general"), QStringLiteral("language"),
-                p.language().getDefaultLanguage(dir));
-            p.language().applyLanguage(dir, language, services::Language::FavAddWindow, this);
-        });
-    }
-    step([&] {
-        if (isVisible())
-            setStaysOnTop(this, true);
-    });
+    loadFavoriteDialog(program(), this, manual, services::Language::FavAddWindow);
     step([&] { fillFromCurrentTab(); });
 }
 

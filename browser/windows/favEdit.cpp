@@ -1,5 +1,6 @@
 #include "favEdit.h"
 
+#include "FavoriteDialogs.h"
 #include "Twips.h"
 #include "frmFavoritesShow.h"
 #include "frmMain.h"
@@ -8,8 +9,6 @@
 #include "FavoritesStore.h"
 #include "Language.h"
 #include "Program.h"
-#include "ProgramFolder.h"
-#include "SettingsStore.h"
 #include "Steps.h"
 
 #include <QAction>
@@ -32,12 +31,7 @@ constexpr int InnerHeight = 5256;
 favEdit::favEdit(Program &program, QWidget *parent)
     : SecondaryWindow(program, QStringLiteral("favEdit"), parent)
 {
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("Редактировать избранное"));
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
+    setUpFavoriteDialog(this, QStringLiteral("Редактировать избранное"));
     const int t = this->program().system().twipsPerPixelX();
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
@@ -71,19 +65,7 @@ favEdit::favEdit(Program &program, QWidget *parent)
 void favEdit::Form_Load()
 {
     Program &p = program();
-    if (!manual) {
-        step([&] {
-            const QString dir = p.folder().path();
-            const QString language = p.settings().GetSetting(
-                QStringLiteral("general"), QStringLiteral("language"),
-                p.language().getDefaultLanguage(dir));
-            p.language().applyLanguage(dir, language, services::Language::FavEditWindow, this);
-        });
-    }
-    step([&] {
-        if (isVisible())
-            setStaysOnTop(this, true);
-    });
+    loadFavoriteDialog(p, this, manual, services::Language::FavEditWindow);
     for (QPushButton *button : {cmdRemove, cmdRename, cmdChURL})
         button->setEnabled(false);
     // Row 0 is the built-in entry, hidden in the menu, so that row p is

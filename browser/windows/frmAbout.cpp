@@ -3,6 +3,7 @@
 #include "frmMain.h"
 
 #include "Language.h"
+#include "MouseCodes.h"
 #include "ProgramFolder.h"
 #include "Program.h"
 #include "SettingsStore.h"
@@ -32,20 +33,6 @@ constexpr int PictureHeight = 306;
 int toPixels(double twips, int t)
 {
     return static_cast<int>(std::lround(twips / (t > 0 ? t : 15)));
-}
-
-int buttonCode(Qt::MouseButton button)
-{
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
 }
 
 } // namespace
@@ -234,8 +221,8 @@ void frmAbout::mouseDownAt(QWidget *source, QMouseEvent *event)
     const int tx = program().system().twipsPerPixelX();
     const int ty = program().system().twipsPerPixelY();
     const QPointF p = event->position();
-    const int shift = mainwindow::frmMain::shiftStateOf(event->modifiers());
-    const int button = buttonCode(event->button());
+    const int shift = services::shiftCode(event->modifiers());
+    const int button = services::buttonCode(event->button());
     m_pressedAt = event->globalPosition().toPoint();
     if (source == imgAbout)
         imgAbout_MouseDown(button, shift, float(p.x() * tx), float(p.y() * ty));

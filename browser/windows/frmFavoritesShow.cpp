@@ -8,6 +8,7 @@
 #include "ProgramFolder.h"
 #include "SettingsStore.h"
 #include "Steps.h"
+#include "StoredGeometry.h"
 #include "WebBrowser.h"
 
 #include <QAction>
@@ -60,10 +61,8 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &text)
     return button;
 }
 
-QString geometryText(double twips)
-{
-    return QString::number(static_cast<double>(static_cast<float>(twips)), 'g', 7);
-}
+const GeometryKeys geometryKeys{QStringLiteral("FavTop"), QStringLiteral("FavLeft"),
+                                QStringLiteral("FavHeight"), QStringLiteral("FavWidth")};
 
 } // namespace
 
@@ -181,20 +180,13 @@ void frmFavoritesShow::Form_Load()
     double left = (screenWidth - width) / 2;
     // 7. Stored geometry counts only as a whole and only when it fits the screen.
     step([&] {
-        const auto read = [&](const char *key, double present) {
-            return services::readNumberSetting(p.settings(), QStringLiteral("general"),
-                                               QLatin1String(key), present);
-        };
-        const double favTop = read("FavTop", top);
-        const double favLeft = read("FavLeft", left);
-        const double favHeight = read("FavHeight", height);
-        const double favWidth = read("FavWidth", width);
-        if (favTop > 0 && favLeft > 0 && favHeight >= MinHeight && favWidth >= MinWidth
-            && favHeight + favTop <= screenHeight && favWidth + favLeft <= screenWidth) {
-            top = favTop;
-            left = favLeft;
-            height = favHeight;
-            width = favWidth;
+        const StoredGeometry stored =
+            readStoredGeometry(p.settings(), geometryKeys, {top, left, height, width});
+        if (storedGeometryFits(stored, screenWidth, screenHeight)) {
+            top = stored.top;
+            left = stored.left;
+            height = stored.height;
+            width = stored.width;
         }
     });
     resize(mainwindow::twipsToPixels(width, tx), mainwindow::twipsToPixels(height, ty));
@@ -412,14 +404,9 @@ void frmFavoritesShow::Form_Unload()
     step([&] {
         const int tx = p.system().twipsPerPixelX();
         const int ty = p.system().twipsPerPixelY();
-        auto &settings = p.settings();
-        const QString general = QStringLiteral("general");
-        settings.SaveSetting(general, QStringLiteral("FavTop"), geometryText(double(y()) * ty));
-        settings.SaveSetting(general, QStringLiteral("FavLeft"), geometryText(double(x()) * tx));
-        settings.SaveSetting(general, QStringLiteral("FavHeight"),
-                             geometryText(double(height()) * ty));
-        settings.SaveSetting(general, QStringLiteral("FavWidth"),
-                             geometryText(double(width()) * tx));
+        saveStoredGeometry(p.settings(), geometryKeys,
+                           {double(y()) * ty, double(x()) * tx, double(height()) * ty,
+                            double(width()) * tx});
     });
 }
 

@@ -2,10 +2,12 @@
 
 #include "frmMain.h"
 
+#include "MouseCodes.h"
 #include "OneValueFiles.h"
 #include "Program.h"
 #include "SettingsStore.h"
 #include "Steps.h"
+#include "StoredGeometry.h"
 #include "TabHelpers.h"
 
 #include "TabstripP.h"
@@ -30,11 +32,8 @@ using services::step;
 
 namespace {
 
-const QString general = QStringLiteral("general");
-const QString keyTop = QStringLiteral("GroTop");
-const QString keyLeft = QStringLiteral("GroLeft");
-const QString keyHeight = QStringLiteral("GroHeight");
-const QString keyWidth = QStringLiteral("GroWidth");
+const GeometryKeys geometryKeys{QStringLiteral("GroTop"), QStringLiteral("GroLeft"),
+                                QStringLiteral("GroHeight"), QStringLiteral("GroWidth")};
 
 // Design-time size and the places of the controls, in twips.
 constexpr double DesignWidth = 9600;
@@ -46,12 +45,6 @@ constexpr double ButtonHeight = 375;
 int toPixels(double twips, int t)
 {
     return static_cast<int>(std::lround(twips / (t > 0 ? t : 15)));
-}
-
-// A single-precision number as text, the form the geometry keys hold.
-QString singleText(double value)
-{
-    return QString::number(static_cast<double>(static_cast<float>(value)), 'g', 7);
 }
 
 QIcon historyIcon()
@@ -71,12 +64,6 @@ QIcon historyIcon()
 }
 
 } // namespace
-
-bool frmGroupOperations::geometryFits(const Geometry &g, double screenWidth, double screenHeight)
-{
-    return g.top > 0 && g.left > 0 && g.height >= 4512 && g.width >= 8052
-           && g.height + g.top <= screenHeight && g.width + g.left <= screenWidth;
-}
 
 frmGroupOperations::frmGroupOperations(Program &program, QWidget *parent)
     : SecondaryWindow(program, QStringLiteral("frmGroupOperations"), parent)
@@ -186,12 +173,7 @@ void frmGroupOperations::Form_Load()
     // 3. The window's own values stand in for missing keys.
     step([&] {
         const auto &settings = program().settings();
-        const Geometry current = twipsGeometry();
-        Geometry stored;
-        stored.top = services::readNumberSetting(settings, general, keyTop, current.top);
-        stored.left = services::readNumberSetting(settings, general, keyLeft, current.left);
-        stored.height = services::readNumberSetting(settings, general, keyHeight, current.height);
-        stored.width = services::readNumberSetting(settings, general, keyWidth, current.width);
+        const Geometry stored = readStoredGeometry(settings, geometryKeys, twipsGeometry());
         const QSize screen = program().system().screenPixels();
         const double screenWidth = double(screen.width()) * program().system().twipsPerPixelX();
         const double screenHeight = double(screen.height()) * program().system().twipsPerPixelY();
@@ -220,12 +202,7 @@ void frmGroupOperations::Form_Resize()
 
 void frmGroupOperations::Form_Unload()
 {
-    auto &settings = program().settings();
-    const Geometry g = twipsGeometry();
-    settings.SaveSetting(general, keyTop, singleText(g.top));
-    settings.SaveSetting(general, keyLeft, singleText(g.left));
-    settings.SaveSetting(general, keyHeight, singleText(g.height));
-    settings.SaveSetting(general, keyWidth, singleText(g.width));
+    saveStoredGeometry(program().settings(), geometryKeys, twipsGeometry());
 }
 
 void frmGroupOperations::cmdClose_Click()
@@ -363,16 +340,7 @@ void frmGroupOperations::closeTab(mainwindow::frmMain &main, int n, bool last)
     }
     if (last)
         step([&] { row.Tabstrip1()->setFocus(); });
-    step([&] {
-        browser->setSilent(true);
-        browser->setVisible(false);
-    });
-    step([&] {
-        if (browser->hasPage())
-            browser->Document()->Clear();
-    });
-    // A closed tab keeps its slot but must not keep a page alive.
-    step([&] { browser->releasePage(); });
+    main.discardPage(n);
     step([&] { row.setTabVisible(n, false); });
     if (!last)
         return;
@@ -413,7 +381,7 @@ bool frmGroupOperations::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress && (watched == lv || watched == cmdClose)) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const int code = mainwindow::frmMain::keyCodeOf(key->key());
-        const int shift = mainwindow::frmMain::shiftStateOf(key->modifiers());
+        const int shift = services::shiftCode(key->modifiers());
         if (watched == lv)
             lv_KeyDown(code, shift);
         else
@@ -426,21 +394,7 @@ bool frmGroupOperations::eventFilter(QObject *watched, QEvent *event)
         const int tx = program().system().twipsPerPixelX();
         const int ty = program().system().twipsPerPixelY();
         const QPointF p = mouse->position();
-        int button = 0;
-        switch (mouse->button()) {
-        case Qt::LeftButton:
-            button = 1;
-            break;
-        case Qt::RightButton:
-            button = 2;
-            break;
-        case Qt::MiddleButton:
-            button = 4;
-            break;
-        default:
-            break;
-        }
-        lv_MouseDown(button, mainwindow::frmMain::shiftStateOf(mouse->modifiers()),
+        lv_MouseDown(services::buttonCode(mouse->button()), services::shiftCode(mouse->modifiers()),
                      float(p.x() * tx), float(p.y() * ty));
     }
     return SecondaryWindow::eventFilter(watched, event);

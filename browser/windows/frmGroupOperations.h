@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SecondaryWindow.h"
+#include "StoredGeometry.h"
 
 #include <QHash>
 #include <QIcon>
@@ -27,15 +28,11 @@ public:
     enum Operation { CloseTabs = 0, RefreshTabs = 1, StopTabs = 2 };
 
     // The window's place and size in twips.
-    struct Geometry
+    using Geometry = StoredGeometry;
+    static bool geometryFits(const Geometry &stored, double screenWidth, double screenHeight)
     {
-        double top = 0;
-        double left = 0;
-        double height = 0;
-        double width = 0;
-    };
-    // Whether stored geometry may be restored on a screen of this size (twips).
-    static bool geometryFits(const Geometry &stored, double screenWidth, double screenHeight);
+        return storedGeometryFits(stored, screenWidth, screenHeight);
+    }
 
     explicit frmGroupOperations(Program &program, QWidget *parent = nullptr);
 

@@ -5,6 +5,7 @@
 #include "frmMain.h"
 
 #include "ProgramFolder.h"
+#include "MouseCodes.h"
 #include "RuntimeError.h"
 #include "RuntimeFiles.h"
 #include "SessionFiles.h"
@@ -79,27 +80,17 @@ QIcon historyIcon()
     return QIcon(pixmap);
 }
 
+const GeometryKeys geometryKeys{QStringLiteral("DetTop"), QStringLiteral("DetLeft"),
+                                QStringLiteral("DetHeight"), QStringLiteral("DetWidth")};
+
 const QString &geometryKey(int i)
 {
-    static const QString keys[] = {QStringLiteral("DetTop"), QStringLiteral("DetLeft"),
-                                   QStringLiteral("DetHeight"), QStringLiteral("DetWidth")};
-    return keys[i];
-}
-
-// The text a single-precision number is stored as.
-QString singleText(double value)
-{
-    return QString::number(static_cast<double>(static_cast<float>(value)), 'g', 7);
+    const QString *keys[] = {&geometryKeys.top, &geometryKeys.left, &geometryKeys.height,
+                             &geometryKeys.width};
+    return *keys[i];
 }
 
 } // namespace
-
-bool frmOpenTabsDetailed::geometryFits(const Geometry &g, double screenWidth,
-                                       double screenHeight)
-{
-    return g.top > 0 && g.left > 0 && g.height >= MinHeight && g.width >= MinWidth
-           && g.height + g.top <= screenHeight && g.width + g.left <= screenWidth;
-}
 
 frmOpenTabsDetailed::frmOpenTabsDetailed(Program &program, QWidget *parent)
     : SecondaryWindow(program, QStringLiteral("frmOpenTabsDetailed"), parent)
@@ -325,7 +316,7 @@ bool frmOpenTabsDetailed::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress && (watched == lv || watched == cmdOnline)) {
         auto *key = static_cast<QKeyEvent *>(event);
         const int code = frmMain::keyCodeOf(key->key());
-        const int shift = frmMain::shiftStateOf(key->modifiers());
+        const int shift = services::shiftCode(key->modifiers());
         const bool selectAll = code == keyA && shift == shiftControl;
         if (watched == lv)
             lv_KeyDown(code, shift);
@@ -335,14 +326,7 @@ bool frmOpenTabsDetailed::eventFilter(QObject *watched, QEvent *event)
             return true;
     } else if (event->type() == QEvent::MouseButtonPress && watched == lv->viewport()) {
         auto *mouse = static_cast<QMouseEvent *>(event);
-        int button = 0;
-        if (mouse->button() == Qt::LeftButton)
-            button = 1;
-        else if (mouse->button() == Qt::RightButton)
-            button = 2;
-        else if (mouse->button() == Qt::MiddleButton)
-            button = 4;
-        lv_MouseDown(button, frmMain::shiftStateOf(mouse->modifiers()),
+        lv_MouseDown(services::buttonCode(mouse->button()), services::shiftCode(mouse->modifiers()),
                      mouse->position().toPoint());
     }
     return SecondaryWindow::eventFilter(watched, event);

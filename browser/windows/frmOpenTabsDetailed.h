@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SecondaryWindow.h"
+#include "StoredGeometry.h"
 
 #include <QHash>
 #include <QIcon>
@@ -24,17 +25,11 @@ class frmOpenTabsDetailed : public SecondaryWindow
     Q_OBJECT
 public:
     // Window place and size, twips.
-    struct Geometry
+    using Geometry = StoredGeometry;
+    static bool geometryFits(const Geometry &stored, double screenWidth, double screenHeight)
     {
-        double top = 0;
-        double left = 0;
-        double height = 0;
-        double width = 0;
-    };
-    static constexpr double MinHeight = 4512;
-    static constexpr double MinWidth = 8052;
-    // Whether a stored geometry may be restored on a screen of this size (twips).
-    static bool geometryFits(const Geometry &stored, double screenWidth, double screenHeight);
+        return storedGeometryFits(stored, screenWidth, screenHeight);
+    }
 
     explicit frmOpenTabsDetailed(Program &program, QWidget *parent = nullptr);
 
@@ -50,7 +45,7 @@ public:
     void cmdSelectAll_Click();
     void cmdHideSelection_Click();
     void cmdCancel_Click();
-    // Key codes and shift state as frmMain::keyCodeOf / shiftStateOf give them.
+    // Key codes and shift state as frmMain::keyCodeOf / services::shiftCode give them.
     void lv_KeyDown(int KeyCode, int Shift);
     void cmdOnline_KeyDown(int KeyCode, int Shift);
     // point: in the list's viewport, pixels.

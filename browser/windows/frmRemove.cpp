@@ -5,6 +5,7 @@
 
 #include "AddressHistory.h"
 #include "Language.h"
+#include "MouseCodes.h"
 #include "Program.h"
 #include "ProgramFolder.h"
 #include "RuntimeError.h"
@@ -23,6 +24,8 @@
 
 namespace velmora::windows {
 
+using services::buttonCode;
+using services::shiftCode;
 using services::step;
 
 namespace {
@@ -35,26 +38,6 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &text)
     auto *button = new QPushButton(text, parent);
     button->setObjectName(QLatin1String(name));
     return button;
-}
-
-int buttonCode(Qt::MouseButton button)
-{
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-int shiftCode(Qt::KeyboardModifiers modifiers)
-{
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0)
-           | (modifiers & Qt::AltModifier ? 4 : 0);
 }
 
 QListWidgetItem *rowOf(QListWidget *list, int i)
