@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include "FileLock.h"
+
 #include <QLockFile>
 #include <QSaveFile>
 
@@ -41,9 +43,8 @@ long FileRegistry::change(const std::function<long(RegistryTree &)> &edit)
         return AccessDenied;
     const QString path = filePath();
     QLockFile lock(path + u".lock"_s);
-    lock.setStaleLockTime(10000);
     // A writer that holds the lock too long loses it rather than the change.
-    lock.tryLock(3000);
+    takeLock(lock);
     RegistryTree tree = load();
     const long status = edit(tree);
     if (status != Success)

@@ -1,5 +1,7 @@
 #include "SettingsStore.h"
 
+#include "FileLock.h"
+
 #include "RuntimeError.h"
 #include "RuntimeFiles.h"
 
@@ -172,8 +174,7 @@ bool rewrite(const QString &path, Change &&change)
         // The lock only orders writers; when it cannot be had in time the
         // write still goes ahead, and is still replaced in one step.
         QLockFile lock(path + u".lock");
-        lock.setStaleLockTime(10000);
-        lock.tryLock(3000);
+        platform::takeLock(lock);
         Store store = readStore(path);
         if (!change(store))
             return true;
