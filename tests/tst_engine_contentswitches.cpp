@@ -1,6 +1,7 @@
 #include "EngineWebBrowser.h"
 #include "EventLoop.h"
 #include "HttpServer.h"
+#include "PageScript.h"
 #include "TestEnvironment.h"
 
 #include <QBuffer>
@@ -57,20 +58,9 @@ QByteArray wavSound()
     return bytes;
 }
 
-QVariant runScript(QWebEnginePage *page, const QString &script)
-{
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, [&](const QVariant &value) {
-        result = value;
-        done = true;
-    });
-    if (!spinUntil([&] { return done; }))
-        return u"<timeout>"_s;
-    return result;
-}
-
 } // namespace
+
+using velmora::test::runScript;
 
 class tst_EngineContentSwitches : public QObject
 {

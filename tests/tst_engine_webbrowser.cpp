@@ -1,6 +1,7 @@
 #include "EngineWebBrowser.h"
 #include "EventLoop.h"
 #include "HttpServer.h"
+#include "PageScript.h"
 #include "PageEventLog.h"
 #include "TestEnvironment.h"
 
@@ -82,16 +83,8 @@ using velmora::test::settle;
 
 QVariant runScript(WebBrowser *browser, const QString &script)
 {
-    QVariant result;
-    bool done = false;
-    auto *engine = static_cast<EngineWebBrowser *>(browser);
-    engine->page()->runJavaScript(script, [&](const QVariant &value) {
-        result = value;
-        done = true;
-    });
-    if (!spinUntil([&] { return done; }))
-        return u"<timeout>"_s;
-    return result;
+    return velmora::test::runScript(static_cast<EngineWebBrowser *>(browser)->page(), script,
+                                    timeout);
 }
 
 } // namespace
