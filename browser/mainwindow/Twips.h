@@ -10,7 +10,8 @@ namespace velmora::mainwindow {
 // widgets take pixels. t is the screen's twips per pixel.
 inline int twipsToPixels(double twips, int t)
 {
-    return static_cast<int>(std::lround(twips / t));
+    // An unknown screen counts as the common 15 twips per pixel.
+    return static_cast<int>(std::lround(twips / (t > 0 ? t : 15)));
 }
 
 inline double pixelsToTwips(int pixels, int t)

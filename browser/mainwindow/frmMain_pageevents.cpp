@@ -89,28 +89,15 @@ void frmMain::Web_BeforeNavigate2(int Index, const QString &URL, bool *Cancel)
     });
 }
 
-void frmMain::Web_NewWindow2(int Index, platform::WebBrowser **ppDisp, bool *Cancel)
+void frmMain::Web_NewWindow2([[maybe_unused]] int Index, platform::WebBrowser **ppDisp,
+                             bool *Cancel)
 {
     QCoreApplication::processEvents();
 
     if (mnuIE->isChecked()) {
-        // The control reports the new window's address only once we let it go
-        // unanswered; that report is for this request alone.
+        // Left unanswered, the control hands the address to the desktop's
+        // browser (see connectWeb).
         *Cancel = false;
-        step([&] {
-            platform::WebBrowser *opener = web(Index);
-            if (!opener)
-                return;
-            auto *relay = new QObject(this);
-            connect(
-                opener, &platform::WebBrowser::NewWindowToPlatform, relay,
-                [this, relay](const QString &url) {
-                    step([&] { m_program.system().openInSystemBrowser(url); });
-                    relay->deleteLater();
-                },
-                Qt::SingleShotConnection);
-            QTimer::singleShot(0, relay, [relay] { relay->deleteLater(); });
-        });
         return;
     }
     if (Check2->isChecked() || Check3->isChecked()) {

@@ -6,6 +6,7 @@
 #include "MouseCodes.h"
 #include "ProgramFolder.h"
 #include "Program.h"
+#include "Twips.h"
 #include "SettingsStore.h"
 #include "Steps.h"
 
@@ -29,11 +30,6 @@ namespace {
 constexpr int WindowWidth = 619;
 constexpr int WindowHeight = 297;
 constexpr int PictureHeight = 306;
-
-int toPixels(double twips, int t)
-{
-    return static_cast<int>(std::lround(twips / (t > 0 ? t : 15)));
-}
 
 } // namespace
 
@@ -148,7 +144,7 @@ void frmAbout::Form_Load()
                                      - lblVersion->height() / 2.0)));
     // 5.
     Command1->move(width() / 2 - Command1->width() / 2,
-                   toPixels(double(height()) * ty - 514, ty));
+                   mainwindow::twipsToPixels(double(height()) * ty - 514, ty));
     const QSize screen = program().system().screenPixels();
     move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
     // 6. A language that cannot be applied still leaves the box its version.

@@ -1,10 +1,13 @@
 #include "frmGroupOperations.h"
 
+#include "HistoryIcon.h"
+
 #include "frmMain.h"
 
 #include "MouseCodes.h"
 #include "OneValueFiles.h"
 #include "Program.h"
+#include "Twips.h"
 #include "SettingsStore.h"
 #include "Steps.h"
 #include "StoredGeometry.h"
@@ -42,27 +45,6 @@ constexpr double ListLeft = 192;
 constexpr double ListTop = 1560;
 constexpr double ButtonHeight = 375;
 
-int toPixels(double twips, int t)
-{
-    return static_cast<int>(std::lround(twips / (t > 0 ? t : 15)));
-}
-
-QIcon historyIcon()
-{
-    // A small clock face.
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(0x1F, 0x4E, 0x9A), 1.5));
-    painter.setBrush(QColor(0xE8, 0xF1, 0xFF));
-    painter.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-    painter.drawLine(QPointF(8, 8), QPointF(8, 4));
-    painter.drawLine(QPointF(8, 8), QPointF(11, 9.5));
-    painter.end();
-    return QIcon(pixmap);
-}
-
 } // namespace
 
 frmGroupOperations::frmGroupOperations(Program &program, QWidget *parent)
@@ -75,8 +57,8 @@ frmGroupOperations::frmGroupOperations(Program &program, QWidget *parent)
     const int tx = program.system().twipsPerPixelX();
     const int ty = program.system().twipsPerPixelY();
     const auto place = [&](QWidget *w, double left, double top, double width, double height) {
-        w->setGeometry(toPixels(left, tx), toPixels(top, ty), toPixels(width, tx),
-                       toPixels(height, ty));
+        w->setGeometry(mainwindow::twipsToPixels(left, tx), mainwindow::twipsToPixels(top, ty), mainwindow::twipsToPixels(width, tx),
+                       mainwindow::twipsToPixels(height, ty));
     };
     const auto button = [&](QPushButton *&member, const char *name, const QString &text,
                             double left, double top, double width) {
@@ -103,7 +85,7 @@ frmGroupOperations::frmGroupOperations(Program &program, QWidget *parent)
     lv->setRootIsDecorated(false);
     lv->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lv->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lv->header()->resizeSection(0, toPixels((DesignWidth - 384) / 2, tx));
+    lv->header()->resizeSection(0, mainwindow::twipsToPixels((DesignWidth - 384) / 2, tx));
     place(lv, ListLeft, ListTop, DesignWidth - 384, DesignHeight - 2220);
     lv->installEventFilter(this);
     lv->viewport()->installEventFilter(this);
@@ -129,7 +111,7 @@ frmGroupOperations::frmGroupOperations(Program &program, QWidget *parent)
     connect(cmdCancel, &QPushButton::clicked, this, &frmGroupOperations::cmdCancel_Click);
 
     // The design-time place: centred on the screen.
-    resize(toPixels(DesignWidth, tx), toPixels(DesignHeight, ty));
+    resize(mainwindow::twipsToPixels(DesignWidth, tx), mainwindow::twipsToPixels(DesignHeight, ty));
     const QSize screen = program.system().screenPixels();
     move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
 
@@ -147,8 +129,8 @@ void frmGroupOperations::setTwipsGeometry(const Geometry &g)
 {
     const int tx = program().system().twipsPerPixelX();
     const int ty = program().system().twipsPerPixelY();
-    move(toPixels(g.left, tx), toPixels(g.top, ty));
-    resize(toPixels(g.width, tx), toPixels(g.height, ty));
+    move(mainwindow::twipsToPixels(g.left, tx), mainwindow::twipsToPixels(g.top, ty));
+    resize(mainwindow::twipsToPixels(g.width, tx), mainwindow::twipsToPixels(g.height, ty));
 }
 
 void frmGroupOperations::Form_Load()
@@ -193,8 +175,8 @@ void frmGroupOperations::Form_Resize()
     const double listWidth = std::max(0.0, g.width - 384);
     const double listHeight = std::max(0.0, g.height - 2220);
     const double listTop = double(lv->y()) * ty;
-    lv->resize(toPixels(listWidth, tx), toPixels(listHeight, ty));
-    const int top = toPixels(listTop + listHeight + 108, ty);
+    lv->resize(mainwindow::twipsToPixels(listWidth, tx), mainwindow::twipsToPixels(listHeight, ty));
+    const int top = mainwindow::twipsToPixels(listTop + listHeight + 108, ty);
     for (QPushButton *b :
          {cmdClose, cmdRefresh, cmdStop, cmdSelectAll, cmdHideSelection, cmdCancel})
         b->move(b->x(), top);
@@ -256,7 +238,7 @@ void frmGroupOperations::lv_MouseDown(int, int, float x, float y)
 {
     const int tx = program().system().twipsPerPixelX();
     const int ty = program().system().twipsPerPixelY();
-    const QPoint at(toPixels(x, tx), toPixels(y, ty));
+    const QPoint at(mainwindow::twipsToPixels(x, tx), mainwindow::twipsToPixels(y, ty));
     if (lv->itemAt(at))
         return;
     lv->clearSelection();

@@ -1,5 +1,7 @@
 #include "frmOpenTabsDetailed.h"
 
+#include "HistoryIcon.h"
+
 #include "Program.h"
 #include "Twips.h"
 #include "frmMain.h"
@@ -63,22 +65,6 @@ constexpr ButtonPlace buttonPlaces[] = {
     {"cmdHideSelection", "Снять выделение", 5595, 1680},
     {"cmdCancel", "Отмена", 7320, 1200},
 };
-
-// A small clock face: the rows are entries of the browsing history.
-QIcon historyIcon()
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(40, 80, 160), 1.5));
-    painter.setBrush(QColor(235, 242, 255));
-    painter.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-    painter.drawLine(QPointF(8, 8), QPointF(8, 4));
-    painter.drawLine(QPointF(8, 8), QPointF(11, 9.5));
-    painter.end();
-    return QIcon(pixmap);
-}
 
 const GeometryKeys geometryKeys{QStringLiteral("DetTop"), QStringLiteral("DetLeft"),
                                 QStringLiteral("DetHeight"), QStringLiteral("DetWidth")};
