@@ -219,6 +219,7 @@ private slots:
     void missingLanguageListFails();
     void languageFileFoundIgnoringCase();
     void countLanguageLinesCountsValues();
+    void ownTextsFollowTheAppliedLanguage();
     void messageIndexOutOfRangeFails();
     void captionReachesEveryKindOfObject();
     void shippedLanguageFiles_data();
@@ -655,6 +656,29 @@ void TestLanguage::languageFileFoundIgnoringCase()
     QCOMPARE(memSave->windowTitle(), lineText(97));
     QCOMPARE(Language::languageFileName(env.programDir(), QStringLiteral("english")),
              QDir(env.programDir()).filePath(QStringLiteral("ENGLISH.LNG")));
+}
+
+void TestLanguage::ownTextsFollowTheAppliedLanguage()
+{
+    velmora::test::TestEnvironment env;
+    env.writeProgramFile(QStringLiteral("English.lng"), languageFile(136));
+    env.writeProgramFile(QStringLiteral("Russian.lng"), languageFile(136));
+    std::unique_ptr<QWidget> memSave = makeWindow({QStringLiteral("Label1")});
+    Language lang;
+    const auto text = [&] { return lang.own(u"Да", u"Yes"); };
+
+    QCOMPARE(text(), QStringLiteral("Да"));
+    lang.applyLanguage(env.programDir(), QStringLiteral("English"), Language::MemSaveWindow,
+                       memSave.get());
+    QCOMPARE(text(), QStringLiteral("Yes"));
+    // A language whose file is missing changes nothing.
+    QVERIFY_THROWS_EXCEPTION(RuntimeError,
+                             lang.applyLanguage(env.programDir(), QStringLiteral("German"),
+                                                Language::MemSaveWindow, memSave.get()));
+    QCOMPARE(lang.currentLanguage(), QStringLiteral("English"));
+    lang.applyLanguage(env.programDir(), QStringLiteral("Russian"), Language::MemSaveWindow,
+                       memSave.get());
+    QCOMPARE(text(), QStringLiteral("Да"));
 }
 
 void TestLanguage::countLanguageLinesCountsValues()

@@ -296,6 +296,7 @@ void Language::applyLanguage(const QString &programDir, const QString &language,
     }
     for (int j = 0; j < FirstTextCount; ++j)
         m_langText[size_t(j)] = in.next();
+    m_current = language;
 
     if (id == MainWindow) {
         in.skip(2);
@@ -388,6 +389,12 @@ int Language::countLanguageLines(const QString &programDir) const
         ++count;
     }
     return count;
+}
+
+QString Language::own(const char16_t *russian, const char16_t *english) const
+{
+    const bool isRussian = m_current.isEmpty() || m_current.compare(Russian, Qt::CaseInsensitive) == 0;
+    return QString::fromUtf16(isRussian ? russian : english);
 }
 
 QString Language::languageListFileName(const QString &programDir)

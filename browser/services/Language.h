@@ -84,6 +84,13 @@ public:
     void setStartLangLoading(bool on) { m_startLangLoading = on; }
     bool startLangLoading() const { return m_startLangLoading; }
 
+    // The language whose file was applied last; empty before the first.
+    QString currentLanguage() const { return m_current; }
+    // A text of our own that no language file holds, compiled in for the
+    // shipped languages: Russian while the interface is Russian (or before
+    // any file was read), English for every other language.
+    QString own(const char16_t *russian, const char16_t *english) const;
+
     // Screen scale used when the options window is re-aligned for English.
     void setTwipsPerPixel(double twipsPerPixel) { m_twipsPerPixel = twipsPerPixel; }
     double twipsPerPixel() const { return m_twipsPerPixel; }
@@ -93,6 +100,7 @@ private:
 
     std::array<QString, TextCount> m_langText;
     std::array<QPointer<QObject>, ControlCount> m_controls;
+    QString m_current;
     bool m_startLangLoading = false;
     double m_twipsPerPixel = 15;
 };
