@@ -142,6 +142,10 @@ void tst_AddressHistory::saveWritesQuotedRecords_data()
     QTest::newRow("none") << QStringList{} << QByteArray();
     QTest::newRow("Cyrillic") << QStringList{u"сайт.рф"_s}
                               << QByteArray("\"\xf1\xe0\xe9\xf2.\xf0\xf4\"\r\n");
+    // The host read back is the same host, and the file stays Windows-1251.
+    QTest::newRow("internationalised host")
+        << QStringList{u"例え.jp:8080"_s, u"сайт.рф"_s}
+        << QByteArray("\"xn--r8jz45g.jp:8080\"\r\n\"\xf1\xe0\xe9\xf2.\xf0\xf4\"\r\n");
     QTest::newRow("quote written as is") << QStringList{u"a\"b"_s} << QByteArray("\"a\"b\"\r\n");
 }
 

@@ -123,8 +123,11 @@ void tst_FavoritesStore::shortcutBytes_data()
         << u"http://ru/\"Привет\""_s
         << QByteArray("[InternetShortcut]\r\nURL = http://ru/\"") + privetAnsi
                + QByteArray("\"\r\n");
+    // Read back, the encoded form opens the same page.
     QTest::newRow("no windows-1251 form")
-        << u"http://x/漢"_s << QByteArray("[InternetShortcut]\r\nURL = http://x/?\r\n");
+        << u"http://x/漢"_s << QByteArray("[InternetShortcut]\r\nURL = http://x/%E6%BC%A2\r\n");
+    QTest::newRow("internationalised host")
+        << u"http://例え.jp/"_s << QByteArray("[InternetShortcut]\r\nURL = http://xn--r8jz45g.jp/\r\n");
     QTest::newRow("empty") << QString() << QByteArray("[InternetShortcut]\r\nURL = \r\n");
 }
 

@@ -136,6 +136,7 @@ private slots:
     void autosaveGoesToCrashFileAfterFailure();
     void finalAutosaveAtExit_data();
     void finalAutosaveAtExit();
+    void autosaveKeepsAddressOutsideCodePage();
     void selectiveCommands();
 };
 
@@ -464,6 +465,17 @@ void tst_MainWindowSessions::finalAutosaveAtExit()
     QCOMPARE(QFile::exists(autosavePath(fx)), checked);
     if (checked)
         QCOMPARE(readFile(autosavePath(fx)), QByteArray("\"http://last.example/\"\r\n"));
+}
+
+void tst_MainWindowSessions::autosaveKeepsAddressOutsideCodePage()
+{
+    ProgramFixture fx;
+    frmMain &w = startQuiet(fx);
+    fx.web(1)->Navigate2(u"http://last.example/中文.html"_s);
+    w.CAutosave->setChecked(true);
+    w.autosave_Timer();
+    QCOMPARE(readFile(autosavePath(fx)),
+             QByteArray("\"http://last.example/%E4%B8%AD%E6%96%87.html\"\r\n"));
 }
 
 void tst_MainWindowSessions::selectiveCommands()

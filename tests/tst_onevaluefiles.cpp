@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QUrl>
 #include <QtTest>
 
 #include <functional>
@@ -35,6 +36,7 @@ class tst_OneValueFiles : public QObject
 private slots:
     void init() { m_env = std::make_unique<velmora::test::TestEnvironment>(); }
     void cleanup() { m_env.reset(); }
+    void homePageOutsideCodePage();
 
     void programFolderFromEnvironment();
     void firstStartCreatesDefaults();
@@ -103,6 +105,17 @@ void tst_OneValueFiles::homePage_data()
     QTest::newRow("Windows-1251") << true << QByteArray("\"http://\xf1\xe0\xe9\xf2.\xf0\xf4/\"\r\n")
                                   << u"http://сайт.рф/"_s
                                   << QByteArray("\"http://\xf1\xe0\xe9\xf2.\xf0\xf4/\"\r\n");
+}
+
+void tst_OneValueFiles::homePageOutsideCodePage()
+{
+    const OneValueFiles files{ProgramFolder()};
+    const QString page = u"http://127.0.0.1:8080/中文.html"_s;
+    files.setHomePage(page);
+    QCOMPARE(m_env->readProgramFile(u"home.dat"_s),
+             QByteArray("\"http://127.0.0.1:8080/%E4%B8%AD%E6%96%87.html\"\r\n"));
+    // What Home opens is the same page.
+    QCOMPARE(QUrl(files.getHomePage()), QUrl(page));
 }
 
 void tst_OneValueFiles::homePage()

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QUrl>
 #include <QtTest>
 
 using namespace velmora::services;
@@ -45,6 +46,8 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void unmappableBecomesQuestionMark();
+    void addressKeepsItsMeaning_data();
+    void addressKeepsItsMeaning();
     void rawLines_data();
     void rawLines();
     void readWholeFileErrors();
@@ -210,6 +213,38 @@ void tst_RuntimeFiles::unmappableBecomesQuestionMark()
     QCOMPARE(encodeAnsi(u"a日本b"_s), QByteArray("a??b"));
     QCOMPARE(encodeAnsi(QString::fromUcs4(U"x\U0001F600y")), QByteArray("x?y"));
     QCOMPARE(encodeAnsi(u"Я"_s), QByteArray("\xdf"));
+}
+
+void tst_RuntimeFiles::addressKeepsItsMeaning_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("ascii") << u"http://a.test/x?y=1"_s << QByteArray("http://a.test/x?y=1");
+    // Cyrillic fits the code page and stays as it was written before.
+    QTest::newRow("cyrillic") << u"http://пример.рф/путь"_s
+                              << QByteArray("http://\xef\xf0\xe8\xec\xe5\xf0.\xf0\xf4/"
+                                            "\xef\xf3\xf2\xfc");
+    QTest::newRow("path") << u"http://127.0.0.1:8080/中文.html"_s
+                          << QByteArray("http://127.0.0.1:8080/%E4%B8%AD%E6%96%87.html");
+    // Only what does not fit is encoded; the Cyrillic stays single bytes.
+    QTest::newRow("mixed") << u"file:///дом/中"_s << QByteArray("file:///\xe4\xee\xec/%E4%B8%AD");
+    QTest::newRow("idn host") << u"https://例え.jp:8443/a?q=中#f"_s
+                              << QByteArray("https://xn--r8jz45g.jp:8443/a?q=%E4%B8%AD#f");
+    QTest::newRow("history host") << u"例え.jp"_s << QByteArray("xn--r8jz45g.jp");
+    QTest::newRow("user info") << u"ftp://用:p@例え.jp/"_s
+                               << QByteArray("ftp://%E7%94%A8:p@xn--r8jz45g.jp/");
+    QTest::newRow("outside BMP") << QString::fromUcs4(U"about:\U0001F600")
+                                 << QByteArray("about:%F0%9F%98%80");
+}
+
+void tst_RuntimeFiles::addressKeepsItsMeaning()
+{
+    QFETCH(QString, address);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(encodeAnsiAddress(address), bytes);
+    QCOMPARE(quotedAddress(address), '"' + bytes + '"');
+    // What is read back opens the same place.
+    QCOMPARE(QUrl::fromUserInput(decodeAnsi(bytes)), QUrl::fromUserInput(address));
 }
 
 void tst_RuntimeFiles::rawLines_data()

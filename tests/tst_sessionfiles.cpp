@@ -3,6 +3,7 @@
 #include "SessionFiles.h"
 
 #include <QTest>
+#include <QUrl>
 
 using namespace velmora::services::sessions;
 using namespace Qt::StringLiterals;
@@ -49,6 +50,7 @@ private slots:
     void headerIsOneAsciiLine();
     void sessionFileBytes();
     void lineBreakInTitleKeepsPairs();
+    void charactersOutsideCodePage();
     void tabListBytes();
     void read_data();
     void read();
@@ -86,6 +88,26 @@ void tst_SessionFiles::lineBreakInTitleKeepsPairs()
     QVERIFY(back.complete);
     QCOMPARE(back.tabs, (QList<SavedTab>{titled(u"two  lines"_s, u"http://a/"_s),
                                           titled(u"b"_s, u"http://b/"_s)}));
+}
+
+void tst_SessionFiles::charactersOutsideCodePage()
+{
+    // The title may lose characters, the address keeps its meaning, and the
+    // pairs stay in step.
+    const QString emoji = QString::fromUcs4(U"\U0001F600");
+    const QByteArray bytes = writeSessionFile(
+        {titled(u"中文"_s + emoji + u"\u2028x"_s, u"http://h/中文"_s),
+         titled(u"b"_s, u"http://例え.jp/"_s)});
+    QCOMPARE(bytes, header() + "???\?x\r\nhttp://h/%E4%B8%AD%E6%96%87\r\n"
+                               "b\r\nhttp://xn--r8jz45g.jp/\r\n");
+    const SavedTabs back = readSavedTabs(bytes);
+    QVERIFY(back.complete);
+    QCOMPARE(back.tabs.size(), 2);
+    QCOMPARE(QUrl(back.tabs.at(0).address), QUrl(u"http://h/中文"_s));
+    QCOMPARE(back.tabs.at(1).title, u"b"_s);
+
+    QCOMPARE(writeTabList({u"http://h/中文"_s}),
+             QByteArray("\"http://h/%E4%B8%AD%E6%96%87\"\r\n"));
 }
 
 void tst_SessionFiles::tabListBytes()

@@ -165,7 +165,7 @@ bool AddressHistory::saveItems(const QStringList &items)
     }
     QByteArray bytes;
     for (const QString &item : items)
-        bytes += runtime::writeRecord({runtime::quoted(item)});
+        bytes += runtime::writeRecord({runtime::quotedAddress(item)});
     try {
         runtime::replaceFile(filePath(), bytes);
         return true;

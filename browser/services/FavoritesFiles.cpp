@@ -39,7 +39,7 @@ QString limited(QString value)
 
 QByteArray internetShortcutBytes(const QString &address)
 {
-    return QByteArrayLiteral("[InternetShortcut]\r\nURL = ") + runtime::encodeAnsi(address)
+    return QByteArrayLiteral("[InternetShortcut]\r\nURL = ") + runtime::encodeAnsiAddress(address)
            + QByteArrayLiteral("\r\n");
 }
 

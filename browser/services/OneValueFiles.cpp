@@ -50,7 +50,7 @@ QString OneValueFiles::getHomePage() const
 void OneValueFiles::setHomePage(const QString &address) const
 {
     step([&] {
-        runtime::replaceFile(homePageFile(), runtime::writeRecord({runtime::quoted(address)}));
+        runtime::replaceFile(homePageFile(), runtime::writeRecord({runtime::quotedAddress(address)}));
     });
 }
 

@@ -8,6 +8,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QUrl>
 
 #include <array>
 
@@ -44,15 +45,24 @@ struct AnsiTable
         }
     }
 
-    char fromUnicode(char32_t c) const
+    // '\0' when the character has no Windows-1251 form.
+    char fromUnicodeOrNul(char32_t c) const
     {
         if (c < 0x80)
-            return char(c);
+            return c == 0 ? '\0' : char(c);
         for (int b = 0x80; b < 256; ++b) {
             if (toUnicode[b] == c && c != 0xFFFD)
                 return char(b);
         }
-        return '?';
+        return '\0';
+    }
+
+    char fromUnicode(char32_t c) const
+    {
+        if (c == 0)
+            return '\0';
+        const char b = fromUnicodeOrNul(c);
+        return b == '\0' ? '?' : b;
     }
 };
 
@@ -85,9 +95,96 @@ QByteArray encodeAnsi(const QString &text)
     return bytes;
 }
 
+bool fitsAnsi(const QString &text)
+{
+    const AnsiTable &table = ansiTable();
+    for (char32_t c : text.toUcs4()) {
+        if (c != 0 && table.fromUnicodeOrNul(c) == '\0')
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+// Each character without a Windows-1251 form as %XX of its UTF-8 bytes.
+QByteArray percentEncodeMisfits(QStringView text)
+{
+    const AnsiTable &table = ansiTable();
+    QByteArray bytes;
+    for (char32_t c : text.toUcs4()) {
+        const char b = c == 0 ? '\0' : table.fromUnicodeOrNul(c);
+        if (b != '\0' || c == 0) {
+            bytes.append(b);
+            continue;
+        }
+        const QByteArray utf8 = QString::fromUcs4(&c, 1).toUtf8();
+        for (char u : utf8)
+            bytes += '%' + QByteArray::number(uchar(u), 16).toUpper().rightJustified(2, '0');
+    }
+    return bytes;
+}
+
+// user:password@host:port, with the host in punycode when it does not fit.
+QByteArray encodeAuthority(QStringView authority)
+{
+    const qsizetype at = authority.lastIndexOf(u'@');
+    const QStringView user = at < 0 ? QStringView() : authority.first(at + 1);
+    QStringView host = authority.sliced(at + 1);
+    QStringView port;
+    if (!host.startsWith(u'[')) {
+        const qsizetype colon = host.lastIndexOf(u':');
+        if (colon >= 0) {
+            port = host.sliced(colon);
+            host = host.first(colon);
+        }
+    }
+    QByteArray encodedHost;
+    if (!fitsAnsi(host.toString()))
+        encodedHost = QUrl::toAce(host.toString());
+    if (encodedHost.isEmpty())
+        encodedHost = percentEncodeMisfits(host);
+    return percentEncodeMisfits(user) + encodedHost + percentEncodeMisfits(port);
+}
+
+// Length of "scheme://" at the start of text, or 0.
+qsizetype schemePrefix(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const QChar c = text.at(i);
+        const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+        const bool other = (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.';
+        if (!(letter || (i > 0 && other)))
+            break;
+        ++i;
+    }
+    return i > 0 && text.sliced(i).startsWith(u"://") ? i + 3 : 0;
+}
+
+} // namespace
+
+QByteArray encodeAnsiAddress(const QString &address)
+{
+    if (fitsAnsi(address))
+        return encodeAnsi(address);
+    const QStringView text(address);
+    const qsizetype start = schemePrefix(text);
+    qsizetype end = start;
+    while (end < text.size() && !QStringView(u"/?#\\").contains(text.at(end)))
+        ++end;
+    return text.first(start).toLatin1() + encodeAuthority(text.sliced(start, end - start))
+           + percentEncodeMisfits(text.sliced(end));
+}
+
 QByteArray quoted(const QString &text)
 {
     return '"' + encodeAnsi(text) + '"';
+}
+
+QByteArray quotedAddress(const QString &address)
+{
+    return '"' + encodeAnsiAddress(address) + '"';
 }
 
 QByteArray boolValue(bool b)

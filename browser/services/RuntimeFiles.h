@@ -11,8 +11,18 @@ namespace velmora::services::runtime {
 QString decodeAnsi(const QByteArray &bytes);
 // Characters with no Windows-1251 form become '?'.
 QByteArray encodeAnsi(const QString &text);
+// Whether every character has a Windows-1251 form.
+bool fitsAnsi(const QString &text);
+// An address in Windows-1251 when it fits; otherwise the characters that do
+// not fit are written in their encoded form (an internationalised host in
+// punycode, anything else percent-encoded UTF-8), so the address still opens
+// the same page when read back. A text with no "scheme://" is taken to start
+// with its host, as the address history's items do.
+QByteArray encodeAnsiAddress(const QString &address);
 // "text" with no escaping: an embedded double quote is written as is.
 QByteArray quoted(const QString &text);
+// quoted() of encodeAnsiAddress().
+QByteArray quotedAddress(const QString &address);
 // #TRUE# / #FALSE#
 QByteArray boolValue(bool b);
 // Fields joined by ',' and ended with CR LF.

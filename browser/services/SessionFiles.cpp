@@ -11,12 +11,22 @@ namespace {
 const QByteArray lineEnd = QByteArrayLiteral("\r\n");
 
 // A line break inside a value would shift every later title/address pair.
-QByteArray bareLine(const QString &text)
+QString oneLine(const QString &text)
 {
     QString line = text;
     line.replace(u'\r', u' ');
     line.replace(u'\n', u' ');
-    return runtime::encodeAnsi(line) + lineEnd;
+    return line;
+}
+
+QByteArray bareLine(const QString &text)
+{
+    return runtime::encodeAnsi(oneLine(text)) + lineEnd;
+}
+
+QByteArray addressLine(const QString &address)
+{
+    return runtime::encodeAnsiAddress(oneLine(address)) + lineEnd;
 }
 
 } // namespace
@@ -31,7 +41,7 @@ QByteArray writeSessionFile(const QList<SavedTab> &tabs)
 {
     QByteArray bytes = bareLine(sessionHeader());
     for (const SavedTab &tab : tabs)
-        bytes += bareLine(tab.title) + bareLine(tab.address);
+        bytes += bareLine(tab.title) + addressLine(tab.address);
     return bytes;
 }
 
@@ -39,7 +49,7 @@ QByteArray writeTabList(const QStringList &addresses)
 {
     QByteArray bytes;
     for (const QString &address : addresses)
-        bytes += runtime::quoted(address) + lineEnd;
+        bytes += runtime::quotedAddress(address) + lineEnd;
     return bytes;
 }
 
