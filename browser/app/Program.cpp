@@ -57,6 +57,14 @@ QList<QWidget *> Program::otherWindows() const
     return result;
 }
 
+void Program::closeFromOutside(int unloadMode, bool loopEnded)
+{
+    if (m_main && mainLoaded)
+        m_main->closeNotByUser(unloadMode);
+    if (loopEnded || !m_main || !mainLoaded)
+        system().terminateProcess(0);
+}
+
 void Program::start(const QString &commandLine)
 {
     m_commandLine = commandLine;

@@ -81,6 +81,11 @@ public:
     // Opens the main window the way a start from the command line does.
     void start(const QString &commandLine);
     QString commandLine() const { return m_commandLine; }
+    // Closes the program for a reason that is not the user's (unloadMode of
+    // mainwindow/UnloadMode.h): no question, the usual final saves, exit code
+    // 0. loopEnded: the event loop will not run again, so the process ends
+    // at once instead of a second later.
+    void closeFromOutside(int unloadMode, bool loopEnded = false);
 
     // Shared module state.
     bool mainLoaded = false;

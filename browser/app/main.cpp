@@ -1,6 +1,9 @@
+#include "EndSignals.h"
 #include "Program.h"
+#include "UnloadMode.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <QStringList>
 
 int main(int argc, char *argv[])
@@ -15,6 +18,20 @@ int main(int argc, char *argv[])
     // The command line carries at most one address; the rest is its text.
     const QStringList args = QApplication::arguments().mid(1);
     velmora::Program program(velmora::platform::makeRealServices());
+
+    // Told to end from outside, or the desktop session ending: the program
+    // closes as it does when its window closes, with no question.
+    using namespace velmora::mainwindow;
+    const velmora::EndSignals endSignals(
+        [&program](int) { program.closeFromOutside(unload::AppTaskManager); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                     [&program](QSessionManager &) {
+                         program.closeFromOutside(unload::AppWindows);
+                     });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&program] {
+        program.closeFromOutside(unload::AppWindows, true);
+    });
+
     program.start(args.join(QLatin1Char(' ')));
     return QApplication::exec();
 }

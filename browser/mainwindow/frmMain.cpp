@@ -2,6 +2,7 @@
 
 #include "Bar.h"
 #include "Twips.h"
+#include "UnloadMode.h"
 
 #include "Program.h"
 #include "frmOptions.h"
@@ -618,15 +619,20 @@ void frmMain::Command3_Click()
     });
 }
 
-bool frmMain::Form_QueryUnload()
+bool frmMain::Form_QueryUnload(int UnloadMode)
 {
     exiting = true;
     Timer2->stop();
     if (!m_program.options().conExit)
         return true;
-    const auto answer = m_program.dialogs().msgBox(
-        this, m_program.language().langText(0), platform::MsgButtons::YesNo,
-        platform::MsgIcon::Question, m_program.language().langText(1));
+    // Nobody is there to answer when the session ends or the process is told
+    // to end: it goes on as on Yes.
+    const auto answer = unload::notTheUsers(UnloadMode)
+                            ? platform::MsgResult::Yes
+                            : m_program.dialogs().msgBox(
+                                  this, m_program.language().langText(0),
+                                  platform::MsgButtons::YesNo, platform::MsgIcon::Question,
+                                  m_program.language().langText(1));
     if (answer == platform::MsgResult::Yes) {
         step([&] {
             m_program.settings().SaveSetting(QStringLiteral("general"),
@@ -647,7 +653,19 @@ void frmMain::closeEvent(QCloseEvent *event)
         return;
     if (!Form_QueryUnload())
         return;
+    // Closed from outside while the question was open.
+    if (unloading)
+        return;
     Form_Unload();
+}
+
+void frmMain::closeNotByUser(int UnloadMode)
+{
+    if (unloading)
+        return;
+    Form_QueryUnload(UnloadMode);
+    Form_Unload();
+    Form_Terminate();
 }
 
 void frmMain::Form_Unload()

@@ -67,7 +67,10 @@ public:
     void Form_Resize();
     void Form_Unload();
     void Form_Terminate();
-    bool Form_QueryUnload(); // false: the closing was cancelled
+    bool Form_QueryUnload(int UnloadMode = 0); // false: the closing was cancelled
+    // Form_QueryUnload, Form_Unload and Form_Terminate for a close that is
+    // not the user's (UnloadMode.h); once only.
+    void closeNotByUser(int UnloadMode);
     void Form_Activate();
 
     // Tabs.

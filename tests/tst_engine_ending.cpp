@@ -1,0 +1,86 @@
+// The real program, run as a process, told to end from outside: it closes
+// the way its window closes and keeps what the closing saves.
+
+#include "EventLoop.h"
+#include "HttpServer.h"
+#include "TestEnvironment.h"
+
+#include "SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <csignal>
+
+using namespace Qt::StringLiterals;
+using velmora::test::spinUntil;
+
+class tst_EngineEnding : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void signalRunsTheClosing_data();
+    void signalRunsTheClosing();
+
+private:
+    velmora::test::HttpServer m_server;
+};
+
+void tst_EngineEnding::initTestCase()
+{
+    QVERIFY(m_server.isListening());
+    // The first page opens the second in a new tab; the second tells the
+    // test when it has loaded.
+    m_server.setPage(u"/first.html"_s, u"First"_s, u"<script>window.open('second.html');</script>"_s);
+    m_server.setPage(u"/second.html"_s, u"Second"_s,
+                     u"<script>window.onload=function(){fetch('/ready');};</script>"_s);
+    m_server.setResource(u"/ready"_s, "text/plain", "ok");
+}
+
+void tst_EngineEnding::signalRunsTheClosing_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+void tst_EngineEnding::signalRunsTheClosing()
+{
+    QFETCH(int, signal);
+    velmora::test::TestEnvironment env;
+    env.installLanguageFiles();
+    m_server.resetCounts();
+
+    QProcess program;
+    program.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    const QString binary = QDir(qEnvironmentVariable("VELMORA_BIN_DIR")).filePath(u"velmora"_s);
+    const QString first = m_server.url(u"/first.html"_s).toString();
+    const QString second = m_server.url(u"/second.html"_s).toString();
+    program.start(binary, {first});
+    QVERIFY(program.waitForStarted());
+    QVERIFY(spinUntil([&] { return m_server.requestCount(u"/ready"_s) > 0; }, 60000));
+    // The synchroniser ticks automatic saving once two tabs are open.
+    velmora::test::settle(1000);
+    QCOMPARE(program.state(), QProcess::Running);
+
+    QCOMPARE(::kill(pid_t(program.processId()), signal), 0);
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+
+    QFile autosave(QDir(env.programDir()).filePath(u"autosave.btl"_s));
+    QVERIFY(autosave.open(QIODevice::ReadOnly));
+    QCOMPARE(autosave.readAll(), '"' + first.toLatin1() + "\"\r\n\"" + second.toLatin1() + "\"\r\n");
+    const velmora::services::SettingsStore settings(env.configHome());
+    QVERIFY(!settings.GetSetting(u"general"_s, u"WindowState"_s).isEmpty());
+    QCOMPARE(settings.GetSetting(u"general"_s, u"Favorites"_s), u"False"_s);
+}
+
+QTEST_MAIN(tst_EngineEnding)
+#include "tst_engine_ending.moc"
