@@ -2,6 +2,7 @@
 // browser instance on this machine and prints one line per figure.
 
 #include "EventLoop.h"
+#include "SettingsBench.h"
 #include "HttpServer.h"
 #include "TestEnvironment.h"
 
@@ -276,6 +277,7 @@ int main(int argc, char *argv[])
         << " MB (" << QString::number(afterThousand - oneTab, 'f', 0)
         << " MB above one open tab)" << Qt::endl;
 
+    velmora::bench::printSettingsBench(out);
     out.flush();
     _exit(0);
 }

@@ -24,6 +24,8 @@ private slots:
     void instancesSeeEachOthersWrites();
     void deleteSetting();
     void handEditedFile();
+    void untouchedLinesKeepTheirBytes();
+    void changeInPlaceIsSeen();
     void readBool_data();
     void readBool();
     void readNumber_data();
@@ -167,6 +169,60 @@ void tst_SettingsStore::handEditedFile()
     QVERIFY(store.SaveSetting(u"general"_s, u"memMess"_s, u"False"_s));
     QCOMPARE(store.GetSetting(u"general"_s, u"language"_s), u"English"_s);
     QCOMPARE(store.GetSetting(u"general"_s, u"WindowState"_s), u"1"_s);
+}
+
+void tst_SettingsStore::untouchedLinesKeepTheirBytes()
+{
+    SettingsStore store(m_env->configHome());
+    QDir().mkpath(QFileInfo(store.filePath()).path());
+    // "Привет" in Windows-1251, written by hand: not UTF-8.
+    const QByteArray ansiLine = "1=\xcf\xf0\xe8\xe2\xe5\xf2&http://x/";
+    const QByteArray before = "; hand\r\n[general]\r\nlanguage = English\r\n\r\n[Favorites]\r\n"
+                              + ansiLine + "\r\n2=b&http://b/";
+    {
+        QFile file(store.filePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    QCOMPARE(store.GetSetting(u"Favorites"_s, u"1"_s), u"Привет&http://x/"_s);
+
+    QVERIFY(store.SaveSetting(u"general"_s, u"WindowState"_s, u"2"_s));
+    QVERIFY(store.SaveSetting(u"Favorites"_s, u"2"_s, u"c&http://c/"_s));
+    QVERIFY(store.SaveSetting(u"Favorites"_s, u"3"_s, u"d&http://d/"_s));
+    QVERIFY(store.SaveSetting(u"Other"_s, u"k"_s, u"v"_s));
+    QFile file(store.filePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(),
+             "; hand\r\n[general]\r\nlanguage = English\r\nWindowState=2\r\n\r\n[Favorites]\r\n"
+                 + ansiLine + "\r\n2=c&http://c/\n3=d&http://d/\n\n[Other]\nk=v\n");
+    QCOMPARE(store.GetSetting(u"Favorites"_s, u"1"_s), u"Привет&http://x/"_s);
+
+    // The changed line itself is written as UTF-8.
+    QVERIFY(store.SaveSetting(u"favorites"_s, u"1"_s, u"Мир&http://x/"_s));
+    SettingsStore other(m_env->configHome());
+    QCOMPARE(other.GetSetting(u"Favorites"_s, u"1"_s), u"Мир&http://x/"_s);
+    QCOMPARE(other.GetSetting(u"Favorites"_s, u"2"_s), u"c&http://c/"_s);
+}
+
+void tst_SettingsStore::changeInPlaceIsSeen()
+{
+    SettingsStore store(m_env->configHome());
+    QVERIFY(store.SaveSetting(u"general"_s, u"language"_s, u"Russian"_s));
+    QCOMPARE(store.GetSetting(u"general"_s, u"language"_s), u"Russian"_s);
+    const QDateTime modified = QFileInfo(store.filePath()).lastModified();
+
+    // Another program rewrites the file in place: same size, same time.
+    QFile file(store.filePath());
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    bytes.replace("Russian", "Rushian");
+    QVERIFY(file.seek(0));
+    QCOMPARE(file.write(bytes), bytes.size());
+    file.close();
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+    file.close();
+    QCOMPARE(store.GetSetting(u"general"_s, u"language"_s), u"Rushian"_s);
 }
 
 void tst_SettingsStore::readBool_data()

@@ -9,23 +9,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QStringDecoder>
 
 #include <cmath>
+#include <sys/stat.h>
 #include <exception>
 
 namespace velmora::services {
 
 namespace {
-
-using Entries = QList<QPair<QString, QString>>;
-
-struct Section
-{
-    QString name;
-    Entries entries;
-};
-
-using Store = QList<Section>;
 
 // The file is UTF-8 text in the usual INI shape. Backslash escapes keep a
 // value on its line ("\n", "\r", "\\") and a '=' inside a key ("\=").
@@ -82,83 +74,178 @@ QString unescaped(const QString &text, qsizetype from, qsizetype to, QChar stopA
     return out;
 }
 
-Store parse(const QByteArray &bytes)
+bool isUtf8(const QByteArray &bytes)
 {
-    Store store;
-    const QString text = QString::fromUtf8(bytes);
-    Section *current = nullptr;
-    for (QStringView lineView : QStringView(text).split(u'\n')) {
-        if (lineView.endsWith(u'\r'))
-            lineView.chop(1);
-        const QString line = lineView.toString();
-        if (line.isEmpty() || line.startsWith(u';'))
-            continue;
-        if (line.startsWith(u'[') && line.endsWith(u']') && line.size() >= 2) {
-            const QString name = unescaped(line, 1, line.size() - 1);
-            current = nullptr;
-            for (Section &s : store) {
-                if (s.name.compare(name, Qt::CaseInsensitive) == 0)
-                    current = &s;
-            }
-            if (!current) {
-                store.append(Section{name, {}});
-                current = &store.last();
-            }
-            continue;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+// A line written by hand in another encoding is read as Windows-1251, the
+// code page of every other file of the program.
+QString decodeLine(const QByteArray &raw)
+{
+    return isUtf8(raw) ? QString::fromUtf8(raw) : runtime::decodeAnsi(raw);
+}
+
+} // namespace
+
+// The file as lines of bytes, with what each line means. A change touches
+// only its own line, so lines the program does not change keep their bytes.
+struct SettingsFile
+{
+    struct Line
+    {
+        QByteArray raw;   // without its line end
+        QByteArray end;   // "\n", "\r\n", or "" for a last line without one
+        bool header = false;
+        QString key;      // entries only
+        QString value;
+    };
+    struct Section
+    {
+        QString name;           // as first written
+        QList<qsizetype> lines; // headers and entries, in file order
+    };
+
+    QList<Line> lines;
+    QList<Section> sections; // one per name, compared without regard to case
+
+    static SettingsFile parse(const QByteArray &bytes);
+    QByteArray bytes() const;
+    qsizetype findSection(const QString &name) const;
+    // First entry line of the key in the section, or -1.
+    qsizetype findEntry(qsizetype section, const QString &key) const;
+    QList<QPair<QString, QString>> entries(qsizetype section) const;
+    // After lines were added or removed.
+    void reindex() { *this = parse(bytes()); }
+};
+
+SettingsFile SettingsFile::parse(const QByteArray &bytes)
+{
+    SettingsFile file;
+    qsizetype from = 0;
+    qsizetype current = -1;
+    while (from < bytes.size()) {
+        qsizetype nl = bytes.indexOf('\n', from);
+        Line line;
+        if (nl < 0) {
+            line.raw = bytes.mid(from);
+            nl = bytes.size();
+        } else {
+            line.raw = bytes.mid(from, nl - from);
+            line.end = QByteArrayLiteral("\n");
         }
-        qsizetype eq = -1;
-        const QString key = unescaped(line, 0, line.size(), u'=', &eq);
-        if (!current || eq < 0 || key.isEmpty())
-            continue;
-        current->entries.append({key, unescaped(line, eq + 1, line.size())});
+        if (line.raw.endsWith('\r')) {
+            line.raw.chop(1);
+            line.end.prepend('\r');
+        }
+        from = nl + 1;
+
+        const qsizetype index = file.lines.size();
+        const QString text = decodeLine(line.raw);
+        if (!text.isEmpty() && !text.startsWith(u';')) {
+            if (text.startsWith(u'[') && text.endsWith(u']') && text.size() >= 2) {
+                const QString name = unescaped(text, 1, text.size() - 1);
+                current = file.findSection(name);
+                if (current < 0) {
+                    file.sections.append(Section{name, {}});
+                    current = file.sections.size() - 1;
+                }
+                line.header = true;
+                file.sections[current].lines.append(index);
+            } else if (current >= 0) {
+                qsizetype eq = -1;
+                const QString key = unescaped(text, 0, text.size(), u'=', &eq);
+                if (eq >= 0 && !key.isEmpty()) {
+                    line.key = key;
+                    line.value = unescaped(text, eq + 1, text.size());
+                    file.sections[current].lines.append(index);
+                }
+            }
+        }
+        file.lines.append(line);
     }
-    return store;
+    return file;
 }
 
-QByteArray serialize(const Store &store)
+QByteArray SettingsFile::bytes() const
 {
-    QString text = QStringLiteral("; One [section] per group, key=value per line; "
-                                  "\\n \\r \\\\ \\= are escapes.\n");
-    for (const Section &section : store) {
-        if (section.entries.isEmpty())
-            continue;
-        text += u"\n[" + escaped(section.name, false) + u"]\n";
-        for (const auto &[key, value] : section.entries)
-            text += escaped(key, true) + u'=' + escaped(value, false) + u'\n';
-    }
-    return text.toUtf8();
+    QByteArray out;
+    for (const Line &line : lines)
+        out += line.raw + line.end;
+    return out;
 }
 
-Section *findSection(Store &store, const QString &name)
+qsizetype SettingsFile::findSection(const QString &name) const
 {
-    for (Section &s : store) {
-        if (s.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &s;
-    }
-    return nullptr;
-}
-
-const Section *findSection(const Store &store, const QString &name)
-{
-    return findSection(const_cast<Store &>(store), name);
-}
-
-qsizetype findKey(const Entries &entries, const QString &key)
-{
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (entries.at(i).first.compare(key, Qt::CaseInsensitive) == 0)
+    for (qsizetype i = 0; i < sections.size(); ++i) {
+        if (sections.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;
 }
 
+qsizetype SettingsFile::findEntry(qsizetype section, const QString &key) const
+{
+    if (section < 0)
+        return -1;
+    for (qsizetype i : sections.at(section).lines) {
+        const Line &line = lines.at(i);
+        if (!line.header && line.key.compare(key, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QList<QPair<QString, QString>> SettingsFile::entries(qsizetype section) const
+{
+    QList<QPair<QString, QString>> result;
+    if (section < 0)
+        return result;
+    for (qsizetype i : sections.at(section).lines) {
+        if (!lines.at(i).header)
+            result.append({lines.at(i).key, lines.at(i).value});
+    }
+    return result;
+}
+
+namespace {
+
+QByteArray entryBytes(const QString &key, const QString &value)
+{
+    return (escaped(key, true) + u'=' + escaped(value, false)).toUtf8();
+}
+
+QByteArray headerBytes(const QString &section)
+{
+    return (u'[' + escaped(section, false) + u']').toUtf8();
+}
+
+// What identifies one version of the file: a replacement is a new file, so
+// its inode or change time differs even when size and time look the same.
+FileStamp stampOf(const QString &path)
+{
+    FileStamp stamp;
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.device = quint64(info.st_dev);
+    stamp.inode = quint64(info.st_ino);
+    stamp.size = qint64(info.st_size);
+    stamp.modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    stamp.changed = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+    return stamp;
+}
+
 // The store as it is on disk now; a missing file is an empty store. Throws
 // when the file exists but cannot be read, so a writer never replaces
 // settings it could not see.
-Store readStore(const QString &path)
+SettingsFile readFile(const QString &path)
 {
     try {
-        return parse(runtime::readWholeFile(path));
+        return SettingsFile::parse(runtime::readWholeFile(path));
     } catch (const RuntimeError &e) {
         if (e.number() == RuntimeError::FileNotFound || e.number() == RuntimeError::PathNotFound)
             return {};
@@ -166,26 +253,45 @@ Store readStore(const QString &path)
     }
 }
 
-template<typename Change>
-bool rewrite(const QString &path, Change &&change)
+} // namespace
+
+std::shared_ptr<const SettingsFile> SettingsStore::current() const
+{
+    // Taken before the read: a file replaced in between only costs a re-read.
+    const FileStamp stamp = stampOf(m_filePath);
+    if (m_cache && stamp.exists && stamp == m_stamp)
+        return m_cache;
+    m_cache.reset();
+    auto file = std::make_shared<const SettingsFile>(readFile(m_filePath));
+    if (stamp.exists) {
+        m_cache = file;
+        m_stamp = stamp;
+    }
+    return file;
+}
+
+bool SettingsStore::rewrite(const std::function<bool(SettingsFile &)> &change)
 {
     try {
-        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (!QDir().mkpath(QFileInfo(m_filePath).absolutePath()))
+            return false;
         // The lock only orders writers; when it cannot be had in time the
         // write still goes ahead, and is still replaced in one step.
-        QLockFile lock(path + u".lock");
+        QLockFile lock(m_filePath + u".lock");
         platform::takeLock(lock);
-        Store store = readStore(path);
-        if (!change(store))
+        SettingsFile file = *current();
+        if (!change(file))
             return true;
-        runtime::replaceFile(path, serialize(store));
+        // Another instance may write right after this one: the next read
+        // looks at the file again.
+        m_cache.reset();
+        runtime::replaceFile(m_filePath, file.bytes());
         return true;
     } catch (const std::exception &) {
+        m_cache.reset();
         return false;
     }
 }
-
-} // namespace
 
 SettingsStore::SettingsStore(const QString &configHome, const QString &application)
 {
@@ -201,16 +307,16 @@ QString SettingsStore::defaultConfigHome()
     return QDir::homePath() + u"/.config";
 }
 
+SettingsStore::~SettingsStore() = default;
+
 QString SettingsStore::GetSetting(const QString &section, const QString &key,
                                   const QString &defaultValue) const
 {
     try {
-        const Store store = readStore(m_filePath);
-        if (const Section *s = findSection(store, section)) {
-            const qsizetype i = findKey(s->entries, key);
-            if (i >= 0)
-                return s->entries.at(i).second;
-        }
+        const std::shared_ptr<const SettingsFile> file = current();
+        const qsizetype line = file->findEntry(file->findSection(section), key);
+        if (line >= 0)
+            return file->lines.at(line).value;
     } catch (const std::exception &) {
     }
     return defaultValue;
@@ -219,9 +325,8 @@ QString SettingsStore::GetSetting(const QString &section, const QString &key,
 QList<QPair<QString, QString>> SettingsStore::GetAllSettings(const QString &section) const
 {
     try {
-        const Store store = readStore(m_filePath);
-        if (const Section *s = findSection(store, section))
-            return s->entries;
+        const std::shared_ptr<const SettingsFile> file = current();
+        return file->entries(file->findSection(section));
     } catch (const std::exception &) {
     }
     return {};
@@ -231,32 +336,57 @@ bool SettingsStore::SaveSetting(const QString &section, const QString &key, cons
 {
     if (section.isEmpty() || key.isEmpty())
         return false;
-    return rewrite(m_filePath, [&](Store &store) {
-        Section *s = findSection(store, section);
-        if (!s) {
-            store.append(Section{section, {}});
-            s = &store.last();
+    return rewrite([&](SettingsFile &file) {
+        const qsizetype s = file.findSection(section);
+        const qsizetype existing = file.findEntry(s, key);
+        if (existing >= 0) {
+            SettingsFile::Line &line = file.lines[existing];
+            // The key keeps the spelling it was stored with.
+            line.raw = entryBytes(line.key, value);
+            line.value = value;
+            return true;
         }
-        const qsizetype i = findKey(s->entries, key);
-        if (i >= 0)
-            s->entries[i].second = value;
-        else
-            s->entries.append({key, value});
+        if (!file.lines.isEmpty() && file.lines.last().end.isEmpty())
+            file.lines.last().end = QByteArrayLiteral("\n");
+        SettingsFile::Line entry;
+        entry.raw = entryBytes(key, value);
+        entry.end = QByteArrayLiteral("\n");
+        if (s >= 0) {
+            // After the section's last line, with the line end it has.
+            const qsizetype after = file.sections.at(s).lines.last();
+            entry.end = file.lines.at(after).end;
+            file.lines.insert(after + 1, entry);
+        } else {
+            SettingsFile::Line line;
+            line.end = QByteArrayLiteral("\n");
+            if (file.lines.isEmpty()) {
+                line.raw = QByteArrayLiteral("; One [section] per group, key=value per line; "
+                                             "\\n \\r \\\\ \\= are escapes.");
+                file.lines.append(line);
+            }
+            line.raw.clear();
+            file.lines.append(line);
+            line.raw = headerBytes(section);
+            file.lines.append(line);
+            file.lines.append(entry);
+        }
+        file.reindex();
         return true;
     });
 }
 
 bool SettingsStore::DeleteSetting(const QString &section, const QString &key)
 {
-    return rewrite(m_filePath, [&](Store &store) {
-        Section *s = findSection(store, section);
-        if (!s)
-            return false;
-        const qsizetype i = findKey(s->entries, key);
-        if (i < 0)
-            return false;
-        s->entries.removeAt(i);
-        return true;
+    return rewrite([&](SettingsFile &file) {
+        const qsizetype s = file.findSection(section);
+        bool removed = false;
+        // Every copy of the key goes, so none written by hand shows through.
+        for (qsizetype line = file.findEntry(s, key); line >= 0; line = file.findEntry(s, key)) {
+            file.lines.removeAt(line);
+            file.reindex();
+            removed = true;
+        }
+        return removed;
     });
 }
 

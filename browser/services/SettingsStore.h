@@ -4,6 +4,9 @@
 #include <QPair>
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 namespace velmora::services {
 
 namespace settings {
@@ -23,11 +26,26 @@ inline constexpr char16_t NotificationVer[] = u"NotificationVer";
 // Per-user key/value settings of one application, grouped in sections.
 // Section and key names compare without regard to case.
 //
-// Several running instances share one file: nothing is cached, so every read
-// sees the last completed write, and every write re-reads the file, applies
-// its one change and replaces the file in one step. Writers also take a lock
-// file for that read-change-replace, so two instances changing different keys
-// both keep their change.
+// Several running instances share one file. The file is parsed once and read
+// again only when it is no longer the same file (see FileStamp), so every
+// read still sees the last completed write. Every write takes a lock file,
+// looks at the file again, changes its one line and replaces the file in one
+// step, so two instances changing different keys both keep their change, and
+// lines the program does not change keep their bytes.
+struct SettingsFile;
+
+// One version of a file on disk.
+struct FileStamp
+{
+    bool exists = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modified = 0; // nanoseconds
+    qint64 changed = 0;
+    friend bool operator==(const FileStamp &, const FileStamp &) = default;
+};
+
 class SettingsStore
 {
 public:
@@ -35,6 +53,10 @@ public:
     // $XDG_CONFIG_HOME, or ~/.config when that is unset.
     explicit SettingsStore(const QString &configHome = {},
                            const QString &application = QString::fromUtf16(settings::Application));
+
+    ~SettingsStore();
+    SettingsStore(const SettingsStore &) = delete;
+    SettingsStore &operator=(const SettingsStore &) = delete;
 
     static QString defaultConfigHome();
     QString filePath() const { return m_filePath; }
@@ -49,7 +71,13 @@ public:
     bool DeleteSetting(const QString &section, const QString &key);
 
 private:
+    // The parsed file as it is on disk now. Throws when it cannot be read.
+    std::shared_ptr<const SettingsFile> current() const;
+    bool rewrite(const std::function<bool(SettingsFile &)> &change);
+
     QString m_filePath;
+    mutable std::shared_ptr<const SettingsFile> m_cache;
+    mutable FileStamp m_stamp;
 };
 
 // "True"/"False" in any case, or a number (nonzero is true); anything else,
