@@ -8,6 +8,10 @@
 #include <QFile>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <memory>
 
 using namespace velmora::services;
@@ -61,6 +65,12 @@ private slots:
     void getLinkByPathOutOfRange_data();
     void getLinkByPathOutOfRange();
     void loopingLinkIsNotFollowed();
+    void namesThatAreNotUtf8();
+    void shortcutEncodings_data();
+    void shortcutEncodings();
+    void onlyRegularFilesAreRead();
+    void linkToTheWholeDiskIsBounded();
+    void chainOfLinksIsBounded();
     void reloadReplacesTree();
     void smallHelpers();
 
@@ -155,11 +165,11 @@ void tst_FavoritesTree::orderAndNames()
 
     FavoritesTree tree;
     tree.loadShellFavorites(root());
-    // By name without regard to case; upper-case .URL is not a shortcut here,
-    // and a folder whose name looks like one is a folder.
+    // By name without regard to case; upper-case .URL is a shortcut too, and
+    // a folder whose name looks like one is a folder.
     QCOMPARE(childNames(tree, 0),
              (QStringList{u"link .hidden"_s, u"link "_s, u"link A"_s, u"link Alpha"_s,
-                          u"link beta"_s, u"folder Empty"_s, u"folder folder.url"_s,
+                          u"link beta"_s, u"link Upper"_s, u"folder Empty"_s, u"folder folder.url"_s,
                           u"folder Work"_s, u"folder zeta"_s}));
     const qint32 work = tree.findFolder(u"/Work"_s);
     QCOMPARE(childNames(tree, work), (QStringList{u"link top"_s, u"folder Deep"_s}));
@@ -266,6 +276,118 @@ void tst_FavoritesTree::loopingLinkIsNotFollowed()
     const qint32 daily = tree.findFolder(u"/Daily"_s);
     QCOMPARE(childNames(tree, daily), (QStringList{u"link News"_s, u"folder Back"_s}));
     QCOMPARE(childNames(tree, tree.findFolder(u"/Daily/Back"_s)), QStringList());
+}
+
+void tst_FavoritesTree::namesThatAreNotUtf8()
+{
+    // "Новости" and "Почта" in Windows-1251, as copied from an old machine.
+    const QByteArray folder = QFile::encodeName(root()) + "/\xcd\xee\xe2\xee\xf1\xf2\xe8";
+    QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+    const QByteArray file = folder + "/\xcf\xee\xf7\xf2\xe0.url";
+    const QByteArray text = "[InternetShortcut]\r\nURL=http://mail/\r\n";
+    const int fd = ::open(file.constData(), O_WRONLY | O_CREAT, 0600);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, text.constData(), size_t(text.size())), ssize_t(text.size()));
+    ::close(fd);
+
+    FavoritesTree tree;
+    tree.loadShellFavorites(root());
+    QCOMPARE(childNames(tree, 0), QStringList{u"folder Новости"_s});
+    const qint32 news = tree.findFolder(u"/Новости"_s);
+    QCOMPARE(childNames(tree, news), QStringList{u"link Почта"_s});
+    QCOMPARE(tree.getLinkByPath({1, 1}).url, u"http://mail/"_s);
+}
+
+void tst_FavoritesTree::shortcutEncodings_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("url");
+    const QString unicode = u"http://пример.рф/中文"_s;
+    const QByteArray text = u"[InternetShortcut]\r\nURL="_s.toUtf8() + unicode.toUtf8() + "\r\n";
+    const QString whole = QString::fromUtf8(text);
+    auto utf16 = [&](bool little) {
+        QByteArray out;
+        for (QChar c : whole) {
+            const char hi = char(c.unicode() >> 8);
+            const char lo = char(c.unicode() & 0xff);
+            out.append(little ? lo : hi).append(little ? hi : lo);
+        }
+        return out;
+    };
+    QTest::newRow("UTF-8") << text << unicode;
+    QTest::newRow("UTF-8 with mark") << "\xef\xbb\xbf" + text << unicode;
+    QTest::newRow("UTF-16LE with mark") << "\xff\xfe" + utf16(true) << unicode;
+    QTest::newRow("UTF-16BE with mark") << "\xfe\xff" + utf16(false) << unicode;
+    QTest::newRow("UTF-16LE without mark") << utf16(true) << unicode;
+    QTest::newRow("Windows-1251") << QByteArray("[InternetShortcut]\r\nURL=http://\xef\xf0\xe8"
+                                                "\xec\xe5\xf0.\xf0\xf4/\r\n")
+                                  << u"http://пример.рф/"_s;
+}
+
+void tst_FavoritesTree::shortcutEncodings()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, url);
+    QFile file(root() + u"/Page.url"_s);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    FavoritesTree tree;
+    tree.loadShellFavorites(root());
+    QCOMPARE(tree.getLinkByPath({1}).url, url);
+}
+
+void tst_FavoritesTree::onlyRegularFilesAreRead()
+{
+    writeShortcut(root() + u"/b.url"_s, "http://b/");
+    // Opening a pipe for reading would wait for a writer for ever.
+    QCOMPARE(::mkfifo(QFile::encodeName(root() + u"/pipe.url"_s).constData(), 0600), 0);
+    QVERIFY(QFile::link(u"/dev/zero"_s, root() + u"/device.url"_s));
+    FavoritesTree tree;
+    tree.loadShellFavorites(root());
+    QCOMPARE(childNames(tree, 0), QStringList{u"link b"_s});
+    QVERIFY(!tree.truncated());
+}
+
+void tst_FavoritesTree::linkToTheWholeDiskIsBounded()
+{
+    writeExample();
+    QVERIFY(QFile::link(u"/"_s, root() + u"/Disk"_s));
+    FavoritesTree tree;
+    tree.loadShellFavorites(root());
+    QVERIFY(tree.truncated());
+    QVERIFY(tree.favFolders().size() + tree.favLinks().size()
+            <= size_t(FavoritesTree::MaxEntries) + 2);
+    // What comes before the link is all there.
+    QCOMPARE(childNames(tree, tree.findFolder(u"/Daily"_s)), QStringList{u"link News"_s});
+    QCOMPARE(tree.getLinkByPath({1}).url, u"http://mail/"_s);
+}
+
+void tst_FavoritesTree::chainOfLinksIsBounded()
+{
+    // Outside/0/next -> Outside/1, Outside/1/next -> Outside/2, ...
+    const QString outside = m_env->dataHome() + u"/Outside"_s;
+    const int chain = FavoritesTree::MaxLinkDepth + 2;
+    for (int i = 0; i <= chain; ++i) {
+        QVERIFY(QDir().mkpath(outside + u'/' + QString::number(i)));
+        writeShortcut(outside + u'/' + QString::number(i) + u"/p.url"_s, "http://p/");
+    }
+    for (int i = 0; i < chain; ++i)
+        QVERIFY(QFile::link(outside + u'/' + QString::number(i + 1),
+                            outside + u'/' + QString::number(i) + u"/next"_s));
+    QVERIFY(QFile::link(outside + u"/0"_s, root() + u"/next"_s));
+    FavoritesTree tree;
+    tree.loadShellFavorites(root());
+    QString path;
+    for (int i = 1; i <= FavoritesTree::MaxLinkDepth; ++i) {
+        path += u"/next"_s;
+        QCOMPARE(childNames(tree, tree.findFolder(path)),
+                 (QStringList{u"link p"_s, u"folder next"_s}));
+    }
+    // The next link is shown but not followed.
+    path += u"/next"_s;
+    QCOMPARE(childNames(tree, tree.findFolder(path)), QStringList());
+    QVERIFY(tree.truncated());
 }
 
 void tst_FavoritesTree::reloadReplacesTree()

@@ -123,6 +123,7 @@ private slots:
     void selectedPageWithoutTicks();
     void nothingTickedNothingSelectedOnlyCloses();
     void folderNodesOpenNoPage();
+    void partialTreeSaysSo();
     void doubleClickInvertsPageOnly();
     void editButtonClosesBeforeOrganising();
     void storedGeometry_data();
@@ -182,6 +183,32 @@ void tst_FavoritesWindow::showsFolderAsTree()
     QVERIFY(main.isEnabled());
     QVERIFY(!main.mnuShowFavorites->isChecked());
     QTRY_VERIFY(!fx.program().loadedWindow<frmFavoritesShow>());
+}
+
+void tst_FavoritesWindow::partialTreeSaysSo()
+{
+    ProgramFixture fx;
+    const QString root = fx.favorites().folder;
+    writeShortcut(root + u"/Mail.url"_s, "http://mail/");
+    // Folders nested deeper than the scan goes.
+    QString deep = root;
+    for (int i = 0; i <= velmora::services::FavoritesTree::MaxDepth; ++i)
+        deep += u"/d"_s;
+    QVERIFY(QDir().mkpath(deep));
+    frmMain &main = fx.start();
+    main.mnuShowFavorites->trigger();
+    auto *w = fx.program().loadedWindow<frmFavoritesShow>();
+    QTreeWidgetItem *top = w->tvFav->topLevelItem(0);
+    QTreeWidgetItem *note = top->child(top->childCount() - 1);
+    QVERIFY(note->text(0).startsWith(u"(Показана только часть"_s));
+    QVERIFY(!(note->flags() & Qt::ItemIsUserCheckable));
+
+    // Ticking everything opens the pages, and the note is no page.
+    top->setCheckState(0, Qt::Checked);
+    QVERIFY(!note->data(0, Qt::CheckStateRole).isValid());
+    w->cmdLoad->click();
+    QCOMPARE(lastNavigation(fx, 1), u"http://mail/"_s);
+    QCOMPARE(main.currentTabNumber(), 1);
 }
 
 void tst_FavoritesWindow::menuItemOpensAndUnloads()

@@ -3,10 +3,19 @@
 #include "RuntimeFiles.h"
 
 #include <QFile>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmora::services {
 
 namespace {
+
+// A shortcut is a few lines; more than this is not read.
+constexpr qint64 ShortcutReadLimit = 1 << 20;
 
 bool isBlank(QChar c)
 {
@@ -48,10 +57,47 @@ void writeInternetShortcut(const QString &path, const QString &address)
     runtime::replaceFile(path, internetShortcutBytes(address));
 }
 
+QString decodeProfileBytes(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xef\xbb\xbf"))
+        return QString::fromUtf8(bytes.sliced(3));
+    const bool littleMark = bytes.startsWith("\xff\xfe");
+    const bool bigMark = bytes.startsWith("\xfe\xff");
+    qsizetype zerosEven = 0;
+    qsizetype zerosOdd = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes.at(i) == '\0')
+            ++(i % 2 ? zerosOdd : zerosEven);
+    }
+    // Text in UTF-16 has a zero byte beside nearly every ASCII character.
+    const bool little = littleMark || (!bigMark && zerosOdd > bytes.size() / 4);
+    const bool big = bigMark || (!littleMark && zerosEven > bytes.size() / 4);
+    if (little || big) {
+        QStringDecoder decoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        return decoder.decode(bytes.sliced(littleMark || bigMark ? 2 : 0));
+    }
+    bool ascii = true;
+    for (char c : bytes)
+        ascii = ascii && uchar(c) < 0x80;
+    if (!ascii) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8.decode(bytes);
+        if (!utf8.hasError())
+            return text;
+    }
+    return runtime::decodeAnsi(bytes);
+}
+
 QString readProfileString(const QByteArray &bytes, const QString &section, const QString &key,
                           const QString &defaultValue)
 {
-    const QStringList lines = runtime::readRawLines(bytes);
+    return readProfileText(decodeProfileBytes(bytes), section, key, defaultValue);
+}
+
+QString readProfileText(const QString &text, const QString &section, const QString &key,
+                        const QString &defaultValue)
+{
+    const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
     bool inSection = false;
     bool sectionSeen = false;
     for (const QString &line : lines) {
@@ -90,7 +136,24 @@ QString readIniString(const QString &section, const QString &key, const QString 
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return limited(defaultValue);
-    return readProfileString(f.readAll(), section, key, defaultValue);
+    return readProfileString(f.read(ShortcutReadLimit), section, key, defaultValue);
+}
+
+QString readShortcutUrl(const QByteArray &nativePath)
+{
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return QString();
+    struct stat info = {};
+    QByteArray bytes;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        QFile file;
+        if (file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+            bytes = file.read(ShortcutReadLimit);
+    }
+    ::close(fd);
+    return readProfileString(bytes, QStringLiteral("InternetShortcut"), QStringLiteral("URL"),
+                             QString());
 }
 
 } // namespace velmora::services

@@ -4,8 +4,20 @@
 #include "FavoritesStore.h"
 #include "RuntimeError.h"
 
+#include "RuntimeFiles.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <memory>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace velmora::services {
 
@@ -24,16 +36,17 @@ const T &at(const std::vector<T> &v, qint64 i)
     return v[static_cast<size_t>(i)];
 }
 
-// A directory search lists hidden entries too; the order is by name, as the
-// desktop's file system returns it, so that the tree reads the same each time.
-constexpr QDir::Filters listed = QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-constexpr QDir::SortFlags byName = QDir::Name | QDir::IgnoreCase;
-
-bool canList(const QString &path)
+bool isUtf8(const QByteArray &bytes)
 {
-    const QFileInfo info(path);
-    return info.isDir() && info.isReadable() && info.isExecutable();
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    return !decoder.hasError();
 }
+
+struct DirCloser
+{
+    void operator()(DIR *dir) const { ::closedir(dir); }
+};
 
 } // namespace
 
@@ -120,6 +133,20 @@ QString FavoritesTree::folderPath(const QString &fullPath) const
     return addLeadingSlash(relative);
 }
 
+struct FavoritesTree::Entry
+{
+    QByteArray raw;
+    QString name;
+    bool folder = false;
+    bool regular = false;
+    bool link = false;
+};
+
+QString decodeFileName(const QByteArray &name)
+{
+    return isUtf8(name) ? QString::fromUtf8(name) : runtime::decodeAnsi(name);
+}
+
 void FavoritesTree::loadShellFavorites(const QString &favoritesFolder)
 {
     initFavoritesTree();
@@ -127,54 +154,122 @@ void FavoritesTree::loadShellFavorites(const QString &favoritesFolder)
     while (m_root.size() > 1 && m_root.endsWith(QLatin1Char('/')))
         m_root.chop(1);
     m_scanning.clear();
+    m_budget = MaxEntries;
+    m_truncated = false;
     if (!m_root.isEmpty())
-        scanFolder({true, m_root, QStringLiteral("*.url")});
+        scanFolder({true, m_root, QStringLiteral("*.url"), {}, 0, 0, 0});
+}
+
+qint32 FavoritesTree::folderOf(const FavoritesScan &scan) const
+{
+    return scan.folder >= 0 ? scan.folder : findFolder(folderPath(scan.path));
+}
+
+std::vector<FavoritesTree::Entry> FavoritesTree::listFolder(const QByteArray &path)
+{
+    std::vector<Entry> entries;
+    const std::unique_ptr<DIR, DirCloser> dir(::opendir(path.constData()));
+    if (!dir)
+        return entries;
+    const int fd = ::dirfd(dir.get());
+    while (const dirent *found = ::readdir(dir.get())) {
+        const QByteArray raw(found->d_name);
+        if (raw == "." || raw == "..")
+            continue;
+        if (m_budget <= 0) {
+            m_truncated = true;
+            break;
+        }
+        --m_budget;
+        Entry entry;
+        entry.raw = raw;
+        entry.name = decodeFileName(raw);
+        entry.link = found->d_type == DT_LNK;
+        if (found->d_type == DT_DIR || found->d_type == DT_REG) {
+            entry.folder = found->d_type == DT_DIR;
+            entry.regular = found->d_type == DT_REG;
+        } else {
+            // A link counts as what it points to; a broken one as nothing.
+            struct stat info = {};
+            if (found->d_type == DT_UNKNOWN) {
+                if (::fstatat(fd, raw.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+                    entry.link = S_ISLNK(info.st_mode);
+            }
+            if (::fstatat(fd, raw.constData(), &info, 0) == 0) {
+                entry.folder = S_ISDIR(info.st_mode);
+                entry.regular = S_ISREG(info.st_mode);
+            }
+        }
+        entries.push_back(entry);
+    }
+    // By name without regard to case, so the tree reads the same each time.
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
+        const int byName = a.name.compare(b.name, Qt::CaseInsensitive);
+        return byName != 0 ? byName < 0 : a.raw < b.raw;
+    });
+    return entries;
 }
 
 void FavoritesTree::scanFolder(const FavoritesScan &scan)
 {
-    const QString p = addBackslash(scan.path);
-    if (!canList(p))
+    const QByteArray native = scan.nativePath.isEmpty() ? QFile::encodeName(scan.path)
+                                                        : scan.nativePath;
+    struct stat info = {};
+    if (::stat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
         return;
     // A folder linked into its own subtree is shown once, not followed again.
-    const QString canonical = QFileInfo(p).canonicalFilePath();
-    if (m_scanning.contains(canonical))
+    const std::pair<quint64, quint64> id{quint64(info.st_dev), quint64(info.st_ino)};
+    if (std::find(m_scanning.begin(), m_scanning.end(), id) != m_scanning.end())
         return;
-    m_scanning.append(canonical);
-    scanUrlFiles(scan);
-    const QFileInfoList entries = QDir(p).entryInfoList(QDir::AllEntries | listed, byName);
-    for (const QFileInfo &entry : entries) {
-        const QString name = trimNul(entry.fileName());
-        if (!entry.isDir() || !scan.recurse || name == QLatin1String(".")
-            || name == QLatin1String(".."))
+    m_scanning.push_back(id);
+    const qint32 folder = folderOf(scan);
+    const std::vector<Entry> entries = listFolder(native);
+    addLinks(scan, folder, entries);
+    const QByteArray prefix = native.endsWith('/') ? native : native + '/';
+    for (const Entry &entry : entries) {
+        if (!entry.folder || !scan.recurse)
             continue;
-        addFolder(findFolder(folderPath(scan.path)), name);
+        addFolder(folder, entry.name);
         FavoritesScan sub = scan;
-        sub.path = p + name;
+        sub.path = addBackslash(scan.path) + entry.name;
+        sub.nativePath = prefix + entry.raw;
+        sub.folder = m_folders.back().index;
+        sub.depth = scan.depth + 1;
+        sub.links = scan.links + (entry.link ? 1 : 0);
+        if (sub.depth > MaxDepth || sub.links > MaxLinkDepth) {
+            m_truncated = true;
+            continue;
+        }
         scanFolder(sub);
     }
-    m_scanning.removeLast();
+    m_scanning.pop_back();
 }
 
 void FavoritesTree::scanUrlFiles(const FavoritesScan &scan)
 {
-    const QString p = addBackslash(scan.path);
-    if (!canList(p))
-        return;
-    const QFileInfoList entries =
-        QDir(p).entryInfoList({scan.pattern}, QDir::Files | listed, byName);
-    for (const QFileInfo &entry : entries) {
-        if (entry.isDir())
+    const QByteArray native = scan.nativePath.isEmpty() ? QFile::encodeName(scan.path)
+                                                        : scan.nativePath;
+    addLinks(scan, folderOf(scan), listFolder(native));
+}
+
+void FavoritesTree::addLinks(const FavoritesScan &scan, qint32 folder,
+                             const std::vector<Entry> &entries)
+{
+    const QByteArray native = scan.nativePath.isEmpty() ? QFile::encodeName(scan.path)
+                                                        : scan.nativePath;
+    const QByteArray prefix = native.endsWith('/') ? native : native + '/';
+    const QRegularExpression pattern(
+        QRegularExpression::wildcardToRegularExpression(scan.pattern),
+        QRegularExpression::CaseInsensitiveOption);
+    for (const Entry &entry : entries) {
+        // Only a regular file is read: a pipe or a device would block or worse.
+        if (!entry.regular || !pattern.match(entry.name).hasMatch())
             continue;
-        const QString name = trimNul(entry.fileName());
-        // The pattern ignores letter case; the name's own ".url" does not.
-        const qsizetype a = name.indexOf(QLatin1String(".url"));
+        const qsizetype a = entry.name.indexOf(QLatin1String(".url"), 0, Qt::CaseInsensitive);
         if (a < 0)
             continue;
-        const QString url = readIniString(QStringLiteral("InternetShortcut"),
-                                          QStringLiteral("URL"), QString(), p + name);
-        const qint32 folder = findFolder(folderPath(scan.path));
-        addLink(m_folders[static_cast<size_t>(folder)], url, name.left(a));
+        const QString url = readShortcutUrl(prefix + entry.raw);
+        addLink(m_folders[static_cast<size_t>(folder)], url, entry.name.left(a));
     }
 }
 

@@ -37,14 +37,31 @@ struct FavoritesScan
     bool recurse = true;
     QString path;
     QString pattern = QStringLiteral("*.url");
+    // The path's bytes as the file system has them; empty: path encoded.
+    QByteArray nativePath;
+    // The folder's record; -1: found from path.
+    qint32 folder = -1;
+    int depth = 0; // folders below the root
+    int links = 0; // folder links followed on the way here
 };
 
 // The Favorites folder read into memory: folders and links, each folder's
 // content in the order it was found (its links, then its subfolders). A
 // snapshot: rebuilt from the disk by every load, never written back.
+//
+// Names that are not UTF-8 (copied from an old machine) are read as
+// Windows-1251 and still opened by their own bytes. Only regular files are
+// read as shortcuts. A folder link is followed, but the scan stops at
+// MaxEntries entries, MaxDepth folder levels and MaxLinkDepth links on one
+// path (a link to "/" would otherwise walk the whole disk); truncated() then
+// tells that the tree is not the whole folder.
 class FavoritesTree
 {
 public:
+    static constexpr int MaxEntries = 10000;
+    static constexpr int MaxDepth = 64;
+    static constexpr int MaxLinkDepth = 8;
+
     FavoritesTree();
 
     // Rebuilds the whole tree from the folder; an empty path leaves the root alone.
@@ -70,13 +87,29 @@ public:
     QString favRoot() const { return m_root; }
     // A folder's path relative to favRoot, "/" for the root.
     QString folderPath(const QString &fullPath) const;
+    // The last load stopped at one of the limits above.
+    bool truncated() const { return m_truncated; }
+
+    struct Entry;
 
 private:
+    // The folder's entries, at most as many as the budget allows, by name.
+    std::vector<Entry> listFolder(const QByteArray &path);
+    void addLinks(const FavoritesScan &scan, qint32 folder, const std::vector<Entry> &entries);
+    qint32 folderOf(const FavoritesScan &scan) const;
+
     std::vector<FavoriteFolder> m_folders;
     std::vector<FavoriteLink> m_links;
     QString m_root;
-    QStringList m_scanning; // canonical paths being scanned, against cycles
+    // Folders being scanned (device and inode), against link cycles.
+    std::vector<std::pair<quint64, quint64>> m_scanning;
+    int m_budget = MaxEntries;
+    bool m_truncated = false;
 };
+
+// A file or folder name as the file system holds it: UTF-8 when it is valid
+// UTF-8, Windows-1251 otherwise.
+QString decodeFileName(const QByteArray &name);
 
 QString addBackslash(const QString &path);
 QString addLeadingSlash(const QString &path);

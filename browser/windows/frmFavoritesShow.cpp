@@ -167,6 +167,19 @@ void frmFavoritesShow::Form_Load()
     QTreeWidgetItem *root = addNode(nullptr, QStringLiteral("Избранное"), folderImage(), 0);
     root->setExpanded(true);
     fillTree(m_tree.favFolders().front(), root);
+    if (m_tree.truncated()) {
+        // A note, not a page: it cannot be checked or opened.
+        QTreeWidgetItem *note = addNode(root,
+                                        p.language().own(u"(Показана только часть избранного: "
+                                                         u"папка слишком велика или ссылается "
+                                                         u"сама на себя)",
+                                                         u"(Only part of the favourites is shown: "
+                                                         u"the folder is too large or links into "
+                                                         u"itself)"),
+                                        QString(), -1);
+        note->setFlags(Qt::ItemIsEnabled);
+        note->setData(0, Qt::CheckStateRole, QVariant());
+    }
     m_filling = false;
     // 6.
     const int tx = p.system().twipsPerPixelX();
@@ -253,8 +266,8 @@ void frmFavoritesShow::openChecked(bool newTab)
     mainwindow::frmMain &main = program().mainWindow();
     int opened = 0;
     for (QTreeWidgetItem *node : std::as_const(nodes)) {
-        // A folder, even an empty one, names no page.
-        if (node->data(0, ImageRole).toString() == folderImage())
+        // A folder, even an empty one, names no page; nor does a note.
+        if (node->data(0, ImageRole).toString() != QLatin1String("Item"))
             continue;
         step([&] {
             const services::FavoriteLink link = m_tree.getLinkByPath(positionPath(node));
@@ -270,6 +283,8 @@ void frmFavoritesShow::checkChildren(QTreeWidgetItem *node, Qt::CheckState state
 {
     for (int i = 0; i < node->childCount(); ++i) {
         QTreeWidgetItem *child = node->child(i);
+        if (!(child->flags() & Qt::ItemIsUserCheckable))
+            continue;
         if (child->childCount() == 0)
             child->setCheckState(0, state);
         else
