@@ -5,6 +5,7 @@
 #include "FavoritesStore.h"
 #include "SettingsStore.h"
 #include "ShellFavoritesDesktop.h"
+#include "ShortcutFolderModel.h"
 #include "TestEnvironment.h"
 
 #include <QAction>
@@ -53,6 +54,9 @@ private slots:
     void profileRead();
     void missingShortcutFileGivesDefault();
     void desktopFolderAndShortcuts();
+    void longTitleFitsTheFileSystem_data();
+    void longTitleFitsTheFileSystem();
+    void renameKeepsShortcutEnding();
 
     void titleCut_data();
     void titleCut();
@@ -235,6 +239,63 @@ void tst_FavoritesStore::desktopFolderAndShortcuts()
     QCOMPARE(shortcutFileName(u"  "_s), u"Без имени.url"_s);
     QCOMPARE(shortcutFileName(u".."_s), u"Без имени.url"_s);
     QCOMPARE(shortcutFileName(u"Новости: погода"_s), u"Новости: погода.url"_s);
+}
+
+void tst_FavoritesStore::longTitleFitsTheFileSystem_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::newRow("150 Cyrillic letters") << QString(150, u'Ж');
+    QTest::newRow("ASCII") << QString(300, u'a');
+    QTest::newRow("outside the BMP") << QString::fromUcs4(U"\U0001F600").repeated(70);
+    QTest::newRow("one long character") << u"e"_s + QString(200, QChar(0x301));
+}
+
+void tst_FavoritesStore::longTitleFitsTheFileSystem()
+{
+    QFETCH(QString, title);
+    const QString name = velmora::platform::shortcutFileName(title);
+    QVERIFY(name.endsWith(u".url"_s));
+    QVERIFY(QFile::encodeName(name).size() <= 255);
+    QVERIFY(QFile::encodeName(name).size() > 240 || name == u"Без имени.url"_s);
+    // Cut between characters: the start of the title, whole.
+    QVERIFY(name == u"Без имени.url"_s || title.startsWith(name.chopped(4)));
+    QVERIFY(!name.chopped(4).back().isHighSurrogate());
+    QFile file(QDir(m_env->dataHome()).filePath(name));
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
+}
+
+void tst_FavoritesStore::renameKeepsShortcutEnding()
+{
+    const QString root = m_env->dataHome() + u"/Favorites"_s;
+    QVERIFY(QDir().mkpath(root + u"/Folder"_s));
+    for (const QString &name : {u"Alpha page.url"_s, u"Upper.URL"_s, u"notes.txt"_s}) {
+        QFile file(root + u'/' + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    velmora::platform::ShortcutFolderModel model;
+    model.setReadOnly(false);
+    QSignalSpy loaded(&model, &QFileSystemModel::directoryLoaded);
+    const QModelIndex top = model.setRootPath(root);
+    QVERIFY(loaded.wait(5000) || model.rowCount(top) == 4);
+    QTRY_COMPARE(model.rowCount(top), 4);
+
+    const QModelIndex alpha = model.index(root + u"/Alpha page.url"_s);
+    QCOMPARE(model.data(alpha).toString(), u"Alpha page"_s);
+    QCOMPARE(model.data(alpha, Qt::EditRole).toString(), u"Alpha page"_s);
+    QCOMPARE(model.data(model.index(root + u"/notes.txt"_s)).toString(), u"notes.txt"_s);
+    QCOMPARE(model.data(model.index(root + u"/Folder"_s)).toString(), u"Folder"_s);
+
+    QVERIFY(model.setData(alpha, u"Alpha renamed"_s));
+    QVERIFY(QFileInfo::exists(root + u"/Alpha renamed.url"_s));
+    QVERIFY(!QFileInfo::exists(root + u"/Alpha page.url"_s));
+    // Typed with its ending, it is not doubled; the file's own case stays.
+    QVERIFY(model.setData(model.index(root + u"/Upper.URL"_s), u"Lower"_s));
+    QVERIFY(QFileInfo::exists(root + u"/Lower.URL"_s));
+    QVERIFY(model.setData(model.index(root + u"/Alpha renamed.url"_s), u"Beta.url"_s));
+    QVERIFY(QFileInfo::exists(root + u"/Beta.url"_s));
+    // Nothing to rename to: the favourite stays.
+    QVERIFY(!model.setData(model.index(root + u"/Beta.url"_s), u"  "_s));
+    QVERIFY(QFileInfo::exists(root + u"/Beta.url"_s));
 }
 
 void tst_FavoritesStore::titleCut_data()

@@ -1,11 +1,14 @@
 #include "ShellFavoritesDesktop.h"
 
+#include "ShortcutFolderModel.h"
+
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFormLayout>
@@ -17,6 +20,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QTextBoundaryFinder>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -41,7 +45,21 @@ QString shortcutFileName(const QString &title)
     name = name.trimmed();
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         name = QStringLiteral("Без имени");
-    return name + QStringLiteral(".url");
+    const QString ending = QStringLiteral(".url");
+    // A file name holds at most 255 bytes: a long title is cut between
+    // characters, never inside one.
+    constexpr qsizetype NameLimit = 255;
+    if (QFile::encodeName(name + ending).size() > NameLimit) {
+        QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, name);
+        characters.toEnd();
+        qsizetype end = name.size();
+        while (end > 0 && QFile::encodeName(name.left(end) + ending).size() > NameLimit)
+            end = characters.toPreviousBoundary();
+        name = name.left(qMax<qsizetype>(end, 0)).trimmed();
+        if (name.isEmpty())
+            name = QStringLiteral("Без имени");
+    }
+    return name + ending;
 }
 
 QByteArray desktopShortcutBytes(const QString &url)
@@ -129,7 +147,7 @@ void DesktopShellFavorites::ShowBrowserUI(QWidget *owner, const QString &name)
         return;
     QDialog dialog(owner);
     dialog.setWindowTitle(QStringLiteral("Упорядочить избранное"));
-    auto *model = new QFileSystemModel(&dialog);
+    auto *model = new ShortcutFolderModel(&dialog);
     model->setReadOnly(false);
     model->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
     model->setNameFilters({QStringLiteral("*.url")});
@@ -166,7 +184,8 @@ void DesktopShellFavorites::ShowBrowserUI(QWidget *owner, const QString &name)
         if (!index.isValid())
             return;
         if (QMessageBox::question(&dialog, dialog.windowTitle(),
-                                  QStringLiteral("Удалить «%1»?").arg(model->fileName(index)))
+                                  QStringLiteral("Удалить «%1»?")
+                                      .arg(model->data(index).toString()))
             == QMessageBox::Yes)
             model->remove(index);
     });
