@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <utility>
+
 namespace velmora::mainwindow {
 
 using services::step;
@@ -27,6 +29,11 @@ using services::step;
 void frmMain::Tabstrip1_change()
 {
     auto n = [this] { return currentTabNumber(); };
+    // A caption let that selects nothing new must not take the keyboard
+    // from where the user types: only a real switch moves it to the page.
+    const bool captionLet = std::exchange(m_captionLetPending, false);
+    bool reshowOnly = false;
+    step([&] { reshowOnly = captionLet && n() == currentTab; });
     step([&] { podskazka->hide(); });
     step([&] { web(n())->widget()->raise(); });
     step([&] { currentTab = n(); });
@@ -43,6 +50,8 @@ void frmMain::Tabstrip1_change()
         setSliderValue(maps.tabToPos.at(static_cast<size_t>(n())));
         sliderPos = spinbutton1->value();
     });
+    if (reshowOnly)
+        return;
     if (FocusOwner != 4) {
         prevFocusOwner = FocusOwner;
         FocusOwner = 2;
