@@ -37,7 +37,12 @@ void frmMain::Tabstrip1_change()
     step([&] { podskazka->hide(); });
     step([&] { web(n())->widget()->raise(); });
     step([&] { currentTab = n(); });
-    step([&] { Combo1->setEditText(newURL.at(static_cast<size_t>(n()))); });
+    step([&] {
+        // The same text again is no change: the caret stays where it is.
+        const QString &text = newURL.at(static_cast<size_t>(n()));
+        if (Combo1->currentText() != text)
+            Combo1->setEditText(text);
+    });
     step([&] { setWindowCaption(getTitle(n()) + QStringLiteral(" - ") + programTitle()); });
     step([&] {
         const auto i = static_cast<size_t>(n());
