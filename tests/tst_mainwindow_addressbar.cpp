@@ -4,10 +4,12 @@
 #include "FakeWebBrowser.h"
 #include "Program.h"
 #include "frmMain.h"
+#include "frmOptions.h"
 
 #include <TabstripP.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -88,6 +90,11 @@ private slots:
     void textChangeRearmsSuggestionTimer();
     void focusOwner();
     void focusFromPageToAddressBar();
+    void backgroundPageLeavesTypedText_data();
+    void backgroundPageLeavesTypedText();
+    void leavingBoxDoesNotNavigate();
+    void longAddressIsNotCut_data();
+    void longAddressIsNotCut();
     void keyCodes_data();
     void keyCodes();
 };
@@ -447,6 +454,114 @@ void tst_MainWindowAddressBar::focusFromPageToAddressBar()
     w.Combo1->setFocus(Qt::MouseFocusReason);
     QVERIFY(w.Combo1->hasFocus());
     QCOMPARE(w.FocusOwner, 1);
+}
+
+void tst_MainWindowAddressBar::backgroundPageLeavesTypedText_data()
+{
+    QTest::addColumn<bool>("sameDocument");
+    QTest::addColumn<bool>("standardMode");
+    QTest::newRow("same-document move, standard") << true << true;
+    QTest::newRow("same-document move, favourite block") << true << false;
+    QTest::newRow("new page, standard") << false << true;
+}
+
+// The history row the box showed last moves when another tab completes a
+// navigation; what the user types in the current tab stays.
+void tst_MainWindowAddressBar::backgroundPageLeavesTypedText()
+{
+    QFETCH(bool, sameDocument);
+    QFETCH(bool, standardMode);
+    ProgramFixture fx;
+    frmMain &w = fx.start();
+    fx.program().options().save_mode = standardMode;
+    QVERIFY(fx.web(1)->fakeNavigate(QStringLiteral("http://zzz.example/")));
+    QVERIFY(fx.web(1)->fakeNavigate(QStringLiteral("http://pushing.example/")));
+    w.cmdNew_Click();
+    w.Tabstrip1->setValue(2);
+    QCOMPARE(w.currentTabNumber(), 2);
+    w.Combo1->setCurrentIndex(w.Combo1->findText(QStringLiteral("pushing.example")));
+    QLineEdit *edit = w.Combo1->lineEdit();
+    edit->selectAll();
+    QTest::keyClicks(w.Combo1, QStringLiteral("hello"));
+    QTest::keyClick(w.Combo1, Qt::Key_Left);
+    QCOMPARE(w.Combo1->currentText(), QStringLiteral("hello"));
+
+    for (int i = 0; i < 3; ++i) {
+        if (sameDocument)
+            fx.web(1)->fakeSameDocument(QStringLiteral("http://pushing.example/#%1").arg(i));
+        else
+            QVERIFY(fx.web(1)->fakeNavigate(QStringLiteral("http://pushing.example/%1").arg(i)));
+        QCOMPARE(w.Combo1->currentText(), QStringLiteral("hello"));
+        QCOMPARE(edit->cursorPosition(), 4);
+        QCOMPARE(w.newURL[2], QStringLiteral("hello"));
+    }
+    QCOMPARE(w.Combo1->itemText(0), QStringLiteral("pushing.example"));
+
+    // Enter opens what was typed, once.
+    QTest::keyClick(w.Combo1, Qt::Key_Return);
+    QCOMPARE(fx.web(2)->calls.navigations.last(), QStringLiteral("hello"));
+    QCOMPARE(fx.web(2)->calls.navigations.count(QStringLiteral("hello")), 1);
+}
+
+void tst_MainWindowAddressBar::leavingBoxDoesNotNavigate()
+{
+    ProgramFixture fx;
+    frmMain &w = startQuiet(fx);
+    if (!activate(w))
+        QSKIP("the platform cannot activate a window");
+    FakeWebBrowser *web = fx.web(w.currentTabNumber());
+    w.Combo1->clear();
+    w.Combo1->addItems({QStringLiteral("first.org"), QStringLiteral("second.org")});
+    w.Combo1->setCurrentIndex(0);
+    const auto navigations = web->calls.navigations.size();
+
+    w.Combo1->setFocus(Qt::MouseFocusReason);
+    w.Combo1->lineEdit()->selectAll();
+    QTest::keyClicks(w.Combo1, QStringLiteral("second.org"));
+    w.cmdGo->setFocus(Qt::TabFocusReason);
+    QCOMPARE(w.FocusOwner, 3);
+    QCOMPARE(web->calls.navigations.size(), navigations);
+    QCOMPARE(w.Combo1->currentText(), QStringLiteral("second.org"));
+
+    // The arrow keys of the box still go.
+    w.Combo1->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(w.Combo1, Qt::Key_Up);
+    QCOMPARE(web->calls.navigations.size(), navigations + 1);
+    QCOMPARE(web->calls.navigations.last(), QStringLiteral("first.org"));
+}
+
+void tst_MainWindowAddressBar::longAddressIsNotCut_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<bool>("paste");
+    QTest::newRow("just over the old limit, set") << 32768 << false;
+    QTest::newRow("100,000 characters, pasted") << 100000 << true;
+    QTest::newRow("2 MB, set") << frmMain::MaxAddressLength << false;
+}
+
+void tst_MainWindowAddressBar::longAddressIsNotCut()
+{
+    QFETCH(int, length);
+    QFETCH(bool, paste);
+    ProgramFixture fx;
+    frmMain &w = startQuiet(fx);
+    FakeWebBrowser *web = fx.web(w.currentTabNumber());
+    const QString head = QStringLiteral("http://example.com/?q=");
+    const QString address = head + QString(length - head.size(), QLatin1Char('a'));
+    QLineEdit *edit = w.Combo1->lineEdit();
+    if (paste) {
+        w.Combo1->setEditText(QString());
+        QApplication::clipboard()->setText(address);
+        edit->paste();
+    } else {
+        w.Combo1->setEditText(address);
+    }
+    QCOMPARE(w.Combo1->currentText().size(), address.size());
+    QCOMPARE(current(w).size(), address.size());
+
+    QTest::keyClick(w.Combo1, Qt::Key_Return);
+    QCOMPARE(web->calls.navigations.last().size(), address.size());
+    QVERIFY(web->calls.navigations.last() == address);
 }
 
 void tst_MainWindowAddressBar::keyCodes_data()

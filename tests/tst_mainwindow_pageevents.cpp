@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
 using velmora::mainwindow::frmMain;
 using velmora::platform::FakeWebBrowser;
 using velmora::test::ProgramFixture;
@@ -66,6 +67,8 @@ class tst_MainWindowPageEvents : public QObject
 private slots:
     void navigationUpdatesTabAndWindow();
     void navigationOfBackgroundTabLeavesAddressBar();
+    void errorPageLeavesNoHistoryRow_data();
+    void errorPageLeavesNoHistoryRow();
     void reloadLoopIsStoppedOnTenthRequest();
     void otherAddressRestartsRepeatCount();
     void javascriptRequestChangesNothing_data();
@@ -143,6 +146,51 @@ void tst_MainWindowPageEvents::navigationOfBackgroundTabLeavesAddressBar()
                                           QStringLiteral("second.org")}));
     QCOMPARE(w.newURL[2], QStringLiteral("http://other.org/x"));
     QVERIFY(!w.pageFocusPending);
+}
+
+void tst_MainWindowPageEvents::errorPageLeavesNoHistoryRow_data()
+{
+    QTest::addColumn<bool>("standardMode");
+    QTest::addColumn<QStringList>("before");
+    QTest::newRow("new host, standard") << true << QStringList{u"a.org"_s, u"b.org"_s};
+    QTest::newRow("known host goes back to its row")
+        << true << QStringList{u"a.org"_s, u"typo.test"_s, u"b.org"_s};
+    QTest::newRow("new host, favourite block") << false << QStringList{u"a.org"_s};
+    QTest::newRow("known host behind the block")
+        << false
+        << QStringList{u"1.org"_s, u"2.org"_s, u"3.org"_s, u"4.org"_s, u"5.org"_s,
+                       u"6.org"_s, u"7.org"_s, u"8.org"_s, u"x.org"_s, u"typo.test"_s};
+}
+
+// The engine commits its error page under the failed address and only then
+// reports the page's own location.
+void tst_MainWindowPageEvents::errorPageLeavesNoHistoryRow()
+{
+    QFETCH(bool, standardMode);
+    QFETCH(QStringList, before);
+    ProgramFixture fx;
+    frmMain &w = fx.start();
+    fx.program().options().save_mode = standardMode;
+    w.Combo1->clear();
+    w.Combo1->addItems(before);
+    const QString failed = u"http://typo.test/page"_s;
+    const QString errorPage = u"res://"_s + w.systemDir + u"\\shdoclc.dll/dnserror.htm#"_s + failed;
+
+    QVERIFY(fx.web(1)->fakeNavigate(failed));
+    QVERIFY(historyRows(w).contains(u"typo.test"_s));
+    fx.web(1)->fakeSameDocument(errorPage);
+
+    QCOMPARE(historyRows(w), before);
+    QByteArray file;
+    for (const QString &row : before)
+        file += '"' + row.toLatin1() + "\"\r\n";
+    QCOMPARE(fx.env.readProgramFile(u"WebHis.dat"_s), file);
+    QCOMPARE(w.Combo1->currentText(), failed);
+
+    // A later visit of the host is recorded as usual.
+    QVERIFY(fx.web(1)->fakeNavigate(u"http://typo.test/other"_s));
+    QVERIFY(historyRows(w).contains(u"typo.test"_s));
+    QVERIFY(fx.env.readProgramFile(u"WebHis.dat"_s).contains("typo.test"));
 }
 
 void tst_MainWindowPageEvents::reloadLoopIsStoppedOnTenthRequest()

@@ -92,6 +92,8 @@ private slots:
     void walkDownAndBack();
     void walkUpAndBack();
     void enterInListNavigates();
+    void enterOpensHighlightedAfterComingBack_data();
+    void enterOpensHighlightedAfterComingBack();
     void doubleClickNavigates();
     void letterInListGoesBackToAddressBar();
     void escapeInListRestoresLocation();
@@ -329,6 +331,44 @@ void tst_MainWindowSuggestions::enterInListNavigates()
     QCOMPARE(web->calls.stops, stops + 1);
     QVERIFY(w.podskazka->isHidden());
     QVERIFY(!w.addressEdited);
+}
+
+void tst_MainWindowSuggestions::enterOpensHighlightedAfterComingBack_data()
+{
+    // Keys pressed in the list before going down into it again.
+    QTest::addColumn<QList<int>>("walk");
+    QTest::newRow("first time down") << QList<int>{};
+    QTest::newRow("back up from the first item") << QList<int>{Qt::Key_Up};
+    QTest::newRow("back down from the last item")
+        << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down};
+    QTest::newRow("twice back up") << QList<int>{Qt::Key_Up, Qt::Key_Down, Qt::Key_Up};
+}
+
+void tst_MainWindowSuggestions::enterOpensHighlightedAfterComingBack()
+{
+    QFETCH(QList<int>, walk);
+    ProgramFixture fx;
+    Typed t(fx);
+    frmMain &w = t.w;
+    if (!t.active)
+        QSKIP("the platform cannot activate a window");
+    FakeWebBrowser *web = fx.web(w.currentTabNumber());
+
+    if (!walk.isEmpty()) {
+        QTest::keyClick(w.Combo1, Qt::Key_Down);
+        for (int key : walk) {
+            QWidget *focused = QApplication::focusWidget();
+            QTest::keyClick(focused ? focused : static_cast<QWidget *>(w.podskazka), Qt::Key(key));
+        }
+        QVERIFY(w.Combo1->hasFocus());
+        QCOMPARE(w.Combo1->currentText(), QStringLiteral("exa"));
+    }
+    QTest::keyClick(w.Combo1, Qt::Key_Down);
+    QVERIFY(w.podskazka->hasFocus());
+    QCOMPARE(selectedRow(*w.podskazka), 0);
+    QCOMPARE(w.Combo1->currentText(), QStringLiteral("example.com"));
+    QTest::keyClick(w.podskazka, Qt::Key_Return);
+    QCOMPARE(web->calls.navigations.last(), QStringLiteral("example.com"));
 }
 
 void tst_MainWindowSuggestions::doubleClickNavigates()

@@ -52,6 +52,8 @@ private slots:
     void selectionFromCodeShowsNewTab();
     void changeShowsTabState();
     void backgroundSwitchMovesNoFocus();
+    void captionChangeLeavesFocus_data();
+    void captionChangeLeavesFocus();
     void sliderSelectsTabAndKeepsFocus();
     void rightClickClosesThatTab();
     void clickPlacesPage();
@@ -118,6 +120,38 @@ void tst_MainWindowTabRow::backgroundSwitchMovesNoFocus()
     main.Tabstrip1->setValue(2);
     QVERIFY(fx.web(2)->calls.setFocus > 0);
     QCOMPARE(main.FocusOwner, 2);
+}
+
+void tst_MainWindowTabRow::captionChangeLeavesFocus_data()
+{
+    QTest::addColumn<int>("titled"); // the tab whose page changes its title
+    QTest::newRow("background tab") << 1;
+    QTest::newRow("current tab") << 2;
+}
+
+void tst_MainWindowTabRow::captionChangeLeavesFocus()
+{
+    QFETCH(int, titled);
+    ProgramFixture fx;
+    frmMain &main = fx.start();
+    openPages(fx, 2);
+    main.Tabstrip1->setValue(2);
+    fx.system().foreground = true;
+    main.FocusOwner = 1; // the user types in the address bar
+    main.Combo1->setEditText(QStringLiteral("typed"));
+    const int focusCalls = fx.web(2)->calls.setFocus;
+
+    fx.web(titled)->fakeTitle(QStringLiteral("(3) Inbox"));
+    QCOMPARE(main.Tabstrip1->tabCaption(titled), QStringLiteral("(3) Inbox"));
+    QCOMPARE(main.FocusOwner, 1);
+    QCOMPARE(fx.web(2)->calls.setFocus, focusCalls);
+    QCOMPARE(main.currentTabNumber(), 2);
+    QCOMPARE(main.Combo1->currentText(), QStringLiteral("typed"));
+
+    // A real switch still puts the focus into the page.
+    main.Tabstrip1->setValue(1);
+    QCOMPARE(main.FocusOwner, 2);
+    QVERIFY(fx.web(1)->calls.setFocus > 0);
 }
 
 void tst_MainWindowTabRow::sliderSelectsTabAndKeepsFocus()

@@ -257,6 +257,7 @@ void frmMain::createTimers()
 void frmMain::connectControls()
 {
     connect(Tabstrip1, &kelvane::TabstripP::change, this, &frmMain::Tabstrip1_change);
+    connectCaptionLets();
     connect(Tabstrip1, &kelvane::TabstripP::click, this, &frmMain::Tabstrip1_click);
     connect(Tabstrip1, &kelvane::TabstripP::mouseDown, this, &frmMain::Tabstrip1_mouseDown);
     connect(popCloseIt, &QAction::triggered, this, &frmMain::popCloseIt_Click);

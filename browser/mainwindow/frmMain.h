@@ -8,6 +8,7 @@
 #include <QVariant>
 
 #include <array>
+#include <map>
 #include <vector>
 
 class QAction;
@@ -303,6 +304,31 @@ private:
     QPointer<QObject> m_historyModel;
     int m_changeDepth = 0;
     int m_hotWordSubstitutions = 0;
+
+    // Address text the user owns (frmMain_addresstext.cpp).
+public:
+    // The text with every error-page wrapper ("res://" + system directory +
+    // suffix) removed, in the order the address bar removes them.
+    static QString withoutErrorPageWrappers(const QString &text, const QString &systemDir);
+    // Longest address the address bar holds, as long as the engine opens.
+    static constexpr int MaxAddressLength = 2 * 1024 * 1024;
+
+private:
+    // The history row each tab's latest web address moved or added, so an
+    // error page that the engine commits under that address takes it back.
+    struct HistoryVisit
+    {
+        QString location;
+        QString host;
+        int rowBefore = -1; // -1: the host was not in the list
+    };
+    std::map<int, HistoryVisit> m_historyVisits;
+    void rememberHistoryVisit(int tab, const QString &location, const QString &host,
+                              int rowBefore);
+    void forgetErrorPageVisit(int tab, const QString &location);
+    // A caption let raised the tab row's change, not a selection.
+    bool m_captionLetPending = false;
+    void connectCaptionLets();
 
     // Each part of the window wires its own controls and menu items.
     void connectSessions();

@@ -103,10 +103,18 @@ private:
             if (!ownPopup(event))
                 w->Combo1_GotFocus();
             return false;
-        case QEvent::FocusOut:
+        case QEvent::FocusOut: {
             if (!ownPopup(event))
                 w->Combo1_LostFocus();
-            return false;
+            // The box reports leaving it with a text equal to a history row
+            // as a pick of that row; leaving is no pick.
+            m_leaving = true;
+            m_forwarding = true;
+            QCoreApplication::sendEvent(w->Combo1, event);
+            m_forwarding = false;
+            m_leaving = false;
+            return true;
+        }
         case QEvent::KeyPress: {
             auto *key = static_cast<QKeyEvent *>(event);
             const int code = keyCodeOf(key->key());
@@ -176,6 +184,9 @@ private:
     }
 
     bool m_forwarding = false;
+
+public:
+    bool m_leaving = false;
 };
 
 int frmMain::keyCodeOf(int qtKey)
@@ -242,6 +253,9 @@ void frmMain::connectAddressBar()
     // The address bar offers history rows through the suggestion list only;
     // the box's own completion would rewrite the typed text.
     Combo1->setCompleter(nullptr);
+    // What is shown is what is opened: a long address is not cut.
+    if (QLineEdit *edit = Combo1->lineEdit())
+        edit->setMaxLength(MaxAddressLength);
     podskazka->setUniformItemSizes(true);
     for (QObject *watched : {static_cast<QObject *>(Combo1), static_cast<QObject *>(podskazka),
                              static_cast<QObject *>(lblGo)})
@@ -254,7 +268,7 @@ void frmMain::connectAddressBar()
             w->Combo1_Change();
     });
     connect(Combo1, &QComboBox::activated, events, [events](int) {
-        if (frmMain *w = events->live())
+        if (frmMain *w = events->live(); w && !events->m_leaving)
             w->Combo1_Click();
     });
     connect(cmdGo, &QPushButton::clicked, events, [events] {
@@ -321,6 +335,15 @@ void frmMain::Combo1_Change()
     step([&] { newUrlOf(newURL, currentTabNumber()) = addressText(); });
 
     --m_changeDepth;
+}
+
+QString frmMain::withoutErrorPageWrappers(const QString &text, const QString &systemDir)
+{
+    QString out = text;
+    for (const char16_t *suffix : errorPageSuffixes)
+        out.remove(QStringLiteral("res://") + systemDir + QString::fromUtf16(suffix),
+                   Qt::CaseSensitive);
+    return out;
 }
 
 void frmMain::removeErrorPageWrappers()
@@ -392,6 +415,9 @@ void frmMain::Combo1_KeyDown(int KeyCode, int /*Shift*/)
         step([&] { setHintListIndex(0); });
         suppressComboClick = true;
         hintPicking = true;
+        // The list took the focus before its first item was chosen; the
+        // highlighted item is what the address bar holds and Enter opens.
+        step([&] { copyHintToAddress(); });
     }
     if (hintListShown() && KeyCode != keyDown && KeyCode != keyUp && KeyCode != keyEnter)
         hintRebuild = true;

@@ -1,5 +1,7 @@
 #include "frmMain.h"
 
+#include "EditTextKeeper.h"
+
 #include "Bar.h"
 
 #include "Program.h"
@@ -171,13 +173,15 @@ void frmMain::Web_NavigateComplete2(int Index, const QString &)
         return;
     QString loc;
     step([&] { loc = browser->LocationURL(); });
+    step([&] { forgetErrorPageVisit(Index, loc); });
     if (isWebAddress(loc)) {
         step([&] { browser->setSilent(true); });
         step([&] {
             const QString h = services::AddressHistory::getHostPart(loc);
             // The list is reordered behind the address text: the address bar's
-            // own handlers must not take it for a choice of the user.
-            const QSignalBlocker blockCombo(Combo1);
+            // own handlers must not take it for a choice of the user, and
+            // what the user is typing stays as it is.
+            const EditTextKeeper keepText(Combo1);
             int found = -1;
             for (int row = 0; row < Combo1->count(); ++row) {
                 if (Combo1->itemText(row) == h) {
@@ -185,6 +189,7 @@ void frmMain::Web_NavigateComplete2(int Index, const QString &)
                     break;
                 }
             }
+            rememberHistoryVisit(Index, loc, h, found);
             if (m_program.options().save_mode) {
                 if (found >= 0)
                     Combo1->removeItem(found);

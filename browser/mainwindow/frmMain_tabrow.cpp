@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <utility>
+
 namespace velmora::mainwindow {
 
 using services::step;
@@ -27,10 +29,20 @@ using services::step;
 void frmMain::Tabstrip1_change()
 {
     auto n = [this] { return currentTabNumber(); };
+    // A caption let that selects nothing new must not take the keyboard
+    // from where the user types: only a real switch moves it to the page.
+    const bool captionLet = std::exchange(m_captionLetPending, false);
+    bool reshowOnly = false;
+    step([&] { reshowOnly = captionLet && n() == currentTab; });
     step([&] { podskazka->hide(); });
     step([&] { web(n())->widget()->raise(); });
     step([&] { currentTab = n(); });
-    step([&] { Combo1->setEditText(newURL.at(static_cast<size_t>(n()))); });
+    step([&] {
+        // The same text again is no change: the caret stays where it is.
+        const QString &text = newURL.at(static_cast<size_t>(n()));
+        if (Combo1->currentText() != text)
+            Combo1->setEditText(text);
+    });
     step([&] { setWindowCaption(getTitle(n()) + QStringLiteral(" - ") + programTitle()); });
     step([&] {
         const auto i = static_cast<size_t>(n());
@@ -43,6 +55,8 @@ void frmMain::Tabstrip1_change()
         setSliderValue(maps.tabToPos.at(static_cast<size_t>(n())));
         sliderPos = spinbutton1->value();
     });
+    if (reshowOnly)
+        return;
     if (FocusOwner != 4) {
         prevFocusOwner = FocusOwner;
         FocusOwner = 2;

@@ -1,5 +1,6 @@
 #include "EngineWebBrowser.h"
 
+#include "EngineErrorPage.h"
 #include "EnginePage.h"
 
 #include <QApplication>
@@ -173,7 +174,8 @@ void EngineWebBrowser::onFocusChanged(QWidget *old, QWidget *now)
 
 void EngineWebBrowser::Navigate2(const QString &text)
 {
-    const QUrl url = QUrl::fromUserInput(text);
+    // A saved error page asks for its address again.
+    const QUrl url = QUrl::fromUserInput(EngineErrorPage::addressAskedFor(text));
     if (!url.isValid() || !ensurePage())
         return;
     // The engine asks nobody before it shows an about: page.
@@ -226,7 +228,7 @@ bool EngineWebBrowser::isCommitted(const QUrl &url) const
 void EngineWebBrowser::raiseNavigateComplete(const QUrl &url)
 {
     m_committed = true;
-    emit NavigateComplete2(url.toString());
+    emit NavigateComplete2(url == m_errorPage ? LocationURL() : url.toString());
 }
 
 void EngineWebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
@@ -239,6 +241,7 @@ void EngineWebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
         m_swallowing = false;
         m_loading = true;
         m_committed = false;
+        m_errorPage.clear();
         emit ProgressChange(0, 100);
         return;
     }
@@ -251,12 +254,17 @@ void EngineWebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
     m_loading = false;
     const QUrl url = m_page->url();
     const bool succeeded = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
+    // Known only now: what was committed is the engine's error page.
+    if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && info.isErrorPage()) {
+        m_errorPage = url;
+        raiseNavigateComplete(url);
+    }
     // A load of the address already shown commits without a change of address.
     if (succeeded && !m_committed && !m_reloading)
         raiseNavigateComplete(url);
     // An error page is a document too: the host's per-document state ends here.
     if (m_committed || succeeded)
-        emit DocumentComplete(url.toString());
+        emit DocumentComplete(url == m_errorPage ? LocationURL() : url.toString());
     emit DownloadComplete();
     // The bar of a finished page is empty.
     emit ProgressChange(0, 0);
@@ -269,6 +277,8 @@ void EngineWebBrowser::onUrlChanged(const QUrl &url)
     // A new window shows its address before anything is committed; only a
     // committed address completes a navigation. Without a load it is a move
     // inside the document (an anchor, the history interface).
+    if (url != m_errorPage)
+        m_errorPage.clear();
     if (isCommitted(url) && !m_swallowing)
         raiseNavigateComplete(url);
 }
@@ -384,6 +394,8 @@ QString EngineWebBrowser::LocationURL() const
     // location.
     if (!m_page || m_page->url().isEmpty())
         return QString();
+    if (!m_errorPage.isEmpty() && m_page->url() == m_errorPage)
+        return EngineErrorPage::location(m_errorPage, Offline());
     return m_page->url().toString();
 }
 

@@ -107,6 +107,9 @@ private:
     QString m_documentTitle;
     // Counts title changes, so that a late answer of the document is dropped.
     quint64 m_titleChanges = 0;
+    // The address whose navigation failed while the engine shows its error
+    // page for it; LocationURL reports that page's location.
+    QUrl m_errorPage;
 };
 
 // Makes engine controls that share one persistent profile ("olk_Browser",

@@ -242,6 +242,13 @@ void FakeWebBrowser::fakeTitle(const QString &title)
     emit TitleChange(title);
 }
 
+void FakeWebBrowser::fakeSameDocument(const QString &url)
+{
+    m_location = url;
+    m_hasPage = true;
+    emit NavigateComplete2(url);
+}
+
 void FakeWebBrowser::fakeFocusIn()
 {
     emit GotFocus();

@@ -150,6 +150,9 @@ public:
     void fakeStatus(const QString &text);
     void fakeProgress(int progress, int progressMax);
     void fakeTitle(const QString &title);
+    // The location changes without a load and NavigateComplete2 reports it,
+    // as for a move inside the document (an anchor, history.pushState).
+    void fakeSameDocument(const QString &url);
     void fakeFocusIn();
     void fakeFocusOut();
     ScriptAnswer fakeScriptDialog(ScriptDialogKind kind, const QString &message,

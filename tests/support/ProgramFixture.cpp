@@ -2,7 +2,9 @@
 
 #include "EngineWebBrowser.h"
 #include "FakeServices.h"
+#include "FakeSystemFacts.h"
 #include "FakeWebBrowser.h"
+#include "LinuxSystemFacts.h"
 #include "Program.h"
 #include "frmMain.h"
 
@@ -17,6 +19,8 @@ ProgramFixture::ProgramFixture(bool withLanguage, Pages pages)
     if (pages == Pages::Engine) {
         fakes.services.browsers = std::make_unique<platform::EngineWebBrowserFactory>();
         m_browsers = nullptr;
+        // The engine's error pages name the real system directory.
+        fakes.system->systemDir = platform::LinuxSystemFacts().systemDirectory();
     }
     m_dialogs = fakes.dialogs;
     m_system = fakes.system;
