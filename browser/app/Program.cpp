@@ -28,6 +28,12 @@ Program::Program(platform::Services services)
       m_qtTranslation(std::make_unique<QtTranslation>())
 {
     m_language->setTwipsPerPixel(m_platform.system->twipsPerPixelX());
+    if (m_platform.favorites) {
+        m_platform.favorites->setTextChooser(
+            [this](const char16_t *russian, const char16_t *english) {
+                return m_language->own(russian, english);
+            });
+    }
 }
 
 Program::~Program()
