@@ -1,5 +1,6 @@
 #include "Program.h"
 
+#include "QtTranslation.h"
 #include "frmMain.h"
 #include "frmOptions.h"
 #include "start.h"
@@ -9,6 +10,7 @@
 #include "OneValueFiles.h"
 #include "ProgramFolder.h"
 #include "SettingsStore.h"
+#include "Steps.h"
 #include "TabHelpers.h"
 
 #include <QWidget>
@@ -22,9 +24,16 @@ Program::Program(platform::Services services)
       m_files(std::make_unique<services::OneValueFiles>(*m_folder)),
       m_history(std::make_unique<services::AddressHistory>(*m_folder)),
       m_language(std::make_unique<services::Language>()),
-      m_tabMaps(std::make_unique<services::TabMaps>())
+      m_tabMaps(std::make_unique<services::TabMaps>()),
+      m_qtTranslation(std::make_unique<QtTranslation>())
 {
     m_language->setTwipsPerPixel(m_platform.system->twipsPerPixelX());
+    if (m_platform.favorites) {
+        m_platform.favorites->setTextChooser(
+            [this](const char16_t *russian, const char16_t *english) {
+                return m_language->own(russian, english);
+            });
+    }
 }
 
 Program::~Program()
@@ -68,6 +77,13 @@ void Program::closeFromOutside(int unloadMode, bool loopEnded)
 void Program::start(const QString &commandLine)
 {
     m_commandLine = commandLine;
+    // Standard buttons and dialogs speak the language the run starts in.
+    services::step([&] {
+        const QString dir = m_folder->path();
+        m_qtTranslation->use(m_settings->GetSetting(QStringLiteral("general"),
+                                                    QStringLiteral("language"),
+                                                    m_language->getDefaultLanguage(dir)));
+    });
     // The start-up window's load runs the whole chain: the hot-word table,
     // then the main window, which unloads the start-up window.
     windows::start &first = window<windows::start>();

@@ -31,6 +31,8 @@ class frmOptions;
 
 namespace velmora {
 
+class QtTranslation;
+
 // One running browser: owns the platform services, the shared tables and
 // every window. Windows receive it and reach each other through it.
 class Program
@@ -53,6 +55,8 @@ public:
     services::AddressHistory &history() { return *m_history; }
     services::Language &language() { return *m_language; }
     services::TabMaps &tabMaps() { return *m_tabMaps; }
+    // Qt's own texts in the language the program started in.
+    QtTranslation &qtTranslation() { return *m_qtTranslation; }
 
     // Windows are created on first use and live until the program ends.
     mainwindow::frmMain &mainWindow();
@@ -107,6 +111,7 @@ private:
     std::unique_ptr<services::AddressHistory> m_history;
     std::unique_ptr<services::Language> m_language;
     std::unique_ptr<services::TabMaps> m_tabMaps;
+    std::unique_ptr<QtTranslation> m_qtTranslation;
     QPointer<mainwindow::frmMain> m_main;
     std::map<std::type_index, QPointer<QWidget>> m_windows;
     QString m_commandLine;

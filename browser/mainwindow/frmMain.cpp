@@ -1,6 +1,8 @@
 #include "frmMain.h"
 
 #include "Bar.h"
+#include "AddressRowFit.h"
+#include "GoArrow.h"
 #include "Twips.h"
 #include "UnloadMode.h"
 
@@ -149,6 +151,8 @@ void frmMain::createControls()
     cmdGo = new QPushButton(form);
     cmdGo->setObjectName(QStringLiteral("cmdGo"));
     cmdGo->setFlat(true);
+    cmdGo->setIcon(goArrowIcon());
+    cmdGo->setIconSize(QSize(16, 16));
     setTwipsGeometry(cmdGo, designCmdGo, t);
 
     lblGo = new QLabel(QStringLiteral("Загрузить"), form);
@@ -166,7 +170,7 @@ void frmMain::createControls()
 
     cmdClose = new QPushButton(QStringLiteral("×"), form);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    cmdClose->setToolTip(QStringLiteral("Закрыть вкладку"));
+    cmdClose->setToolTip(m_program.language().own(u"Закрыть вкладку", u"Close tab"));
     setTwipsGeometry(cmdClose, designCmdClose, t);
 
     // Moves the focus; it is never shown.
@@ -446,6 +450,7 @@ void frmMain::Form_Load()
     });
     // 13.
     step([&] { lang.applyLanguage(dir, languageSetting(), 4, this); });
+    step([&] { fitAddressRow(*this); });
     step([&] { placeToolbarChecks(); });
     // 14.
     m_program.mainLoaded = true;

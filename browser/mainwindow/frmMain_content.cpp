@@ -200,7 +200,7 @@ void frmMain::tmrUpd_Timer()
         step([&] { settings.SaveSetting(general, versionKey, *version); });
         platform::MsgResult answer = platform::MsgResult::No;
         step([&] {
-            answer = m_program.dialogs().msgBox(this, services::updateNoticeText(*version, running),
+            answer = m_program.dialogs().msgBox(this, m_program.language().own(services::updateNoticeText(*version, running), services::updateNoticeTextEnglish(*version, running)),
                                                 platform::MsgButtons::YesNo,
                                                 platform::MsgIcon::Information, programTitle());
         });

@@ -1,9 +1,14 @@
 #include "frmMain.h"
 
+#include "Language.h"
+#include "Program.h"
+
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+
+#include <utility>
 
 namespace velmora::mainwindow {
 
@@ -105,6 +110,25 @@ const MenuItem menuTree[] = {
     {1, "mnuHPage", "&Домашняя страничка Velmora", None, nullptr, false},
 };
 
+// Items no language file captions, in English.
+const std::pair<const char *, const char16_t *> englishCaptions[] = {
+    {"mnuLoadTabsSelective", u"Load tabs (&selectively)"},
+    {"mnuLoadAutosaveSelective", u"Load auto&save (selectively)"},
+    {"mnuStopAll", u"S&top all"},
+    {"mnuBatch", u"&Group operations"},
+    {"mnuFormFiller", u"Form filler"},
+    {"mnuNoLabels", u"No button captions"},
+};
+
+QString englishCaption(const char *name)
+{
+    for (const auto &[item, english] : englishCaptions) {
+        if (qstrcmp(item, name) == 0)
+            return QString::fromUtf16(english);
+    }
+    return {};
+}
+
 } // namespace
 
 void frmMain::createMenus()
@@ -112,7 +136,9 @@ void frmMain::createMenus()
     QMenu *parents[3] = {nullptr, nullptr, nullptr};
     for (const MenuItem &item : menuTree) {
         const QString name = QString::fromLatin1(item.name);
-        const QString caption = QString::fromUtf8(item.caption);
+        QString caption = QString::fromUtf8(item.caption);
+        if (const QString english = englishCaption(item.name); !english.isEmpty())
+            caption = m_program.language().own(caption, english);
         if (item.submenu) {
             QMenu *menu = item.depth == 0 ? menuBar()->addMenu(caption)
                                           : parents[item.depth - 1]->addMenu(caption);

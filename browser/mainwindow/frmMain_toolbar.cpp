@@ -2,6 +2,9 @@
 
 #include "frmMain.h"
 
+#include "Language.h"
+#include "Program.h"
+
 #include "Steps.h"
 
 #include <QAction>
@@ -53,18 +56,20 @@ struct DropDownDef
     int button;
     const char *key;
     const char *text; // UTF-8
+    const char16_t *english;
 };
 
 const DropDownDef dropDownDefs[] = {
-    {4, "Stop", "Стоп"},
-    {4, "mnuStopAll", "Остановиь все"},
-    {8, "Open", "Открыть документ"},
-    {8, "OpenTabs", "Загрузить вкладки"},
-    {8, "OpenTabsSelective", "Загрузить вкладки (выборочно)"},
-    {8, "OpenAutosave", "Загрузить автосохранение"},
-    {8, "OpenAutosaveSelective", "Загрузить автосохранение (выборочно)"},
-    {9, "Save", "Сохранить эту страницу"},
-    {9, "SaveTabs", "Сохранить вкладки"},
+    {4, "Stop", "Стоп", u"Stop"},
+    {4, "mnuStopAll", "Остановиь все", u"Stop all"},
+    {8, "Open", "Открыть документ", u"Open document"},
+    {8, "OpenTabs", "Загрузить вкладки", u"Load tabs"},
+    {8, "OpenTabsSelective", "Загрузить вкладки (выборочно)", u"Load tabs (selectively)"},
+    {8, "OpenAutosave", "Загрузить автосохранение", u"Load autosave"},
+    {8, "OpenAutosaveSelective", "Загрузить автосохранение (выборочно)",
+     u"Load autosave (selectively)"},
+    {9, "Save", "Сохранить эту страницу", u"Save this page"},
+    {9, "SaveTabs", "Сохранить вкладки", u"Save tabs"},
 };
 
 constexpr int ImageSize = 24;
@@ -309,7 +314,9 @@ void frmMain::createToolbarButtons()
             tool->setPopupMode(QToolButton::MenuButtonPopup);
         }
         const QString key = QString::fromLatin1(def.key);
-        QAction *item = menu->addAction(QString::fromUtf8(def.text));
+        // No language file holds these; the Russian design text stays for Russian.
+        QAction *item = menu->addAction(m_program.language().own(
+            QString::fromUtf8(def.text), QString::fromUtf16(def.english)));
         item->setObjectName(QStringLiteral("Toolbar1_ButtonMenu_") + key);
         item->setProperty("Key", key);
         connect(item, &QAction::triggered, this, [this, key] { Toolbar1_ButtonMenuClick(key); });

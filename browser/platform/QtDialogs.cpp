@@ -1,7 +1,10 @@
 #include "QtDialogs.h"
 
 #include <QFileDialog>
+#include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 
@@ -76,6 +79,26 @@ QString toDialogFilter(const QString &filter)
     return entries.join(";;"_L1);
 }
 
+int titleRoom(const QString &title)
+{
+    // The title bar's own font is the window manager's; take the bold
+    // interface font as its measure, plus room for the icon and buttons.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(title) + 140;
+}
+
+void makeRoomForTitle(QMessageBox &box)
+{
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid || box.windowTitle().isEmpty())
+        return;
+    // A short question would make a box narrower than its own title.
+    grid->addItem(new QSpacerItem(titleRoom(box.windowTitle()), 0, QSizePolicy::Minimum,
+                                  QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 MsgResult QtDialogs::msgBox(QWidget *parent, const QString &text, MsgButtons buttons,
                             MsgIcon icon, const QString &title)
 {
@@ -84,6 +107,7 @@ MsgResult QtDialogs::msgBox(QWidget *parent, const QString &text, MsgButtons but
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(boxIcon(icon), title, shown, set.buttons, parent);
+    makeRoomForTitle(box);
     box.setDefaultButton(set.defaultButton);
     box.setEscapeButton(set.escapeButton);
     return result(box.exec());

@@ -2,6 +2,8 @@
 
 #include "Services.h"
 
+class QMessageBox;
+
 namespace velmora::platform {
 
 // Message boxes and file dialogs of the desktop.
@@ -21,5 +23,11 @@ public:
 // A filter in the "Description|*.a;*.b|All|*.*" form as a file dialog's
 // "Description (*.a *.b);;All (*.*)". A text without "|" is kept as it is.
 QString toDialogFilter(const QString &filter);
+
+// The width a window needs to show title in its title bar, with its icon
+// and buttons.
+int titleRoom(const QString &title);
+// Widens a message box to at least its title's room.
+void makeRoomForTitle(QMessageBox &box);
 
 } // namespace velmora::platform

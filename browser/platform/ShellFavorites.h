@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <functional>
+#include <utility>
+
 class QWidget;
 
 namespace velmora::platform {
@@ -26,6 +29,20 @@ public:
     // A one-line question; "" when the user cancels or leaves it empty.
     virtual QString inputBox(QWidget *owner, const QString &prompt, const QString &title,
                              const QString &defaultText) = 0;
+
+    // Picks the Russian or the English text of the dialogs by the interface
+    // language; without a chooser the dialogs speak Russian.
+    using TextChooser = std::function<QString(const char16_t *russian, const char16_t *english)>;
+    void setTextChooser(TextChooser choose) { m_choose = std::move(choose); }
+
+protected:
+    QString text(const char16_t *russian, const char16_t *english) const
+    {
+        return m_choose ? m_choose(russian, english) : QString::fromUtf16(russian);
+    }
+
+private:
+    TextChooser m_choose;
 };
 
 // $XDG_DATA_HOME/olk_Browser/Favorites, ~/.local/share/olk_Browser/Favorites

@@ -99,18 +99,18 @@ void DesktopShellFavorites::AddFavorite(QWidget *owner, const QString &url, cons
     if (root.isEmpty())
         return;
     QDialog dialog(owner);
-    dialog.setWindowTitle(QStringLiteral("Добавить в избранное"));
+    dialog.setWindowTitle(text(u"Добавить в избранное", u"Add to favorites"));
     auto *name = new QLineEdit(title, &dialog);
     auto *folder = new QComboBox(&dialog);
-    folder->addItem(QStringLiteral("Избранное"), QString());
+    folder->addItem(text(u"Избранное", u"Favorites"), QString());
     for (const QString &sub : subfolders(root))
         folder->addItem(sub, sub);
     auto *address = new QLabel(url, &dialog);
     address->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("Имя:"), name);
-    form->addRow(QStringLiteral("Адрес:"), address);
-    form->addRow(QStringLiteral("Папка:"), folder);
+    form->addRow(text(u"Имя:", u"Name:"), name);
+    form->addRow(text(u"Адрес:", u"Address:"), address);
+    form->addRow(text(u"Папка:", u"Folder:"), folder);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -124,7 +124,7 @@ void DesktopShellFavorites::AddFavorite(QWidget *owner, const QString &url, cons
         const QString path = target.filePath(shortcutFileName(name->text()));
         if (QFileInfo::exists(path)
             && QMessageBox::question(&dialog, dialog.windowTitle(),
-                                     QStringLiteral("Ссылка «%1» уже есть. Заменить её?")
+                                     text(u"Ссылка «%1» уже есть. Заменить её?", u"The link \u201c%1\u201d already exists. Replace it?")
                                          .arg(QFileInfo(path).completeBaseName()))
                    != QMessageBox::Yes)
             continue;
@@ -134,7 +134,7 @@ void DesktopShellFavorites::AddFavorite(QWidget *owner, const QString &url, cons
             && file.commit())
             return;
         QMessageBox::warning(&dialog, dialog.windowTitle(),
-                             QStringLiteral("Не удалось сохранить ссылку в %1").arg(path));
+                             text(u"Не удалось сохранить ссылку в %1", u"The link could not be saved in %1").arg(path));
     }
 }
 
@@ -146,7 +146,7 @@ void DesktopShellFavorites::ShowBrowserUI(QWidget *owner, const QString &name)
     if (root.isEmpty())
         return;
     QDialog dialog(owner);
-    dialog.setWindowTitle(QStringLiteral("Упорядочить избранное"));
+    dialog.setWindowTitle(text(u"Упорядочить избранное", u"Organize favorites"));
     auto *model = new ShortcutFolderModel(&dialog);
     model->setReadOnly(false);
     model->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
@@ -161,17 +161,17 @@ void DesktopShellFavorites::ShowBrowserUI(QWidget *owner, const QString &name)
     view->setDragDropMode(QAbstractItemView::InternalMove);
     view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
 
-    auto *create = new QPushButton(QStringLiteral("Создать папку"), &dialog);
-    auto *rename = new QPushButton(QStringLiteral("Переименовать"), &dialog);
-    auto *remove = new QPushButton(QStringLiteral("Удалить"), &dialog);
-    auto *open = new QPushButton(QStringLiteral("Открыть папку"), &dialog);
-    auto *close = new QPushButton(QStringLiteral("Закрыть"), &dialog);
+    auto *create = new QPushButton(text(u"Создать папку", u"New folder"), &dialog);
+    auto *rename = new QPushButton(text(u"Переименовать", u"Rename"), &dialog);
+    auto *remove = new QPushButton(text(u"Удалить", u"Delete"), &dialog);
+    auto *open = new QPushButton(text(u"Открыть папку", u"Open folder"), &dialog);
+    auto *close = new QPushButton(text(u"Закрыть", u"Close"), &dialog);
     QObject::connect(create, &QPushButton::clicked, &dialog, [&] {
         QModelIndex parent = view->currentIndex();
         if (!parent.isValid() || !model->isDir(parent))
             parent = parent.isValid() ? parent.parent() : view->rootIndex();
         const QString folderName = QInputDialog::getText(&dialog, create->text(),
-                                                         QStringLiteral("Имя папки:"));
+                                                         text(u"Имя папки:", u"Folder name:"));
         if (!folderName.trimmed().isEmpty())
             model->mkdir(parent, folderName.trimmed());
     });
@@ -184,7 +184,7 @@ void DesktopShellFavorites::ShowBrowserUI(QWidget *owner, const QString &name)
         if (!index.isValid())
             return;
         if (QMessageBox::question(&dialog, dialog.windowTitle(),
-                                  QStringLiteral("Удалить «%1»?")
+                                  text(u"Удалить «%1»?", u"Delete \u201c%1\u201d?")
                                       .arg(model->data(index).toString()))
             == QMessageBox::Yes)
             model->remove(index);

@@ -393,8 +393,13 @@ int Language::countLanguageLines(const QString &programDir) const
 
 QString Language::own(const char16_t *russian, const char16_t *english) const
 {
+    return own(QString::fromUtf16(russian), QString::fromUtf16(english));
+}
+
+QString Language::own(const QString &russian, const QString &english) const
+{
     const bool isRussian = m_current.isEmpty() || m_current.compare(Russian, Qt::CaseInsensitive) == 0;
-    return QString::fromUtf16(isRussian ? russian : english);
+    return isRussian ? russian : english;
 }
 
 QString Language::languageListFileName(const QString &programDir)

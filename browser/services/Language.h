@@ -90,6 +90,7 @@ public:
     // shipped languages: Russian while the interface is Russian (or before
     // any file was read), English for every other language.
     QString own(const char16_t *russian, const char16_t *english) const;
+    QString own(const QString &russian, const QString &english) const;
 
     // Screen scale used when the options window is re-aligned for English.
     void setTwipsPerPixel(double twipsPerPixel) { m_twipsPerPixel = twipsPerPixel; }

@@ -108,6 +108,14 @@ QString updateNoticeText(const QString &version, const QString &runningVersion)
              u"(откроется в новой вкладке)?"_s;
 }
 
+QString updateNoticeTextEnglish(const QString &version, const QString &runningVersion)
+{
+    const QString crlf = u"\r\n"_s;
+    return u"A new version of Velmora is out."_s + crlf + crlf + u"New version: "_s + version
+           + crlf + u"Running version: "_s + runningVersion + crlf + crlf
+           + u"Go to the program's page for more information (it opens in a new tab)?"_s;
+}
+
 QString runningVersion()
 {
     return QCoreApplication::applicationVersion();

@@ -46,6 +46,8 @@ std::optional<double> wholeNumber(const QString &text);
 std::optional<QString> versionFromReply(const QString &reply);
 
 QString updateNoticeText(const QString &version, const QString &runningVersion);
+// The same notice for every interface language but Russian.
+QString updateNoticeTextEnglish(const QString &version, const QString &runningVersion);
 
 // The running program's version: major.minor.revision.
 QString runningVersion();

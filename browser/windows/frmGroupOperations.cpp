@@ -1,6 +1,7 @@
 #include "frmGroupOperations.h"
 
 #include "HistoryIcon.h"
+#include "Language.h"
 
 #include "frmMain.h"
 
@@ -50,8 +51,11 @@ constexpr double ButtonHeight = 375;
 frmGroupOperations::frmGroupOperations(Program &program, QWidget *parent)
     : SecondaryWindow(program, QStringLiteral("frmGroupOperations"), parent)
 {
+    const auto own = [this](const auto &russian, const auto &english) {
+        return this->program().language().own(russian, english);
+    };
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Групповые операции"));
+    setWindowTitle(own(u"Групповые операции", u"Group operations"));
     iml.insert(QStringLiteral("history"), historyIcon());
 
     const int tx = program.system().twipsPerPixelX();
@@ -68,10 +72,13 @@ frmGroupOperations::frmGroupOperations(Program &program, QWidget *parent)
     };
 
     Label1 = new QLabel(
-        QStringLiteral("Выберите нужные вкладки. Для того, чтобы выбрать несколько закладок, "
-                       "используйте клавиши CTRL и SHIFT. Затем выберите нужную операцию "
-                       "(кнопки внизу). Для того, чтоб обновить информацию о вкладках нажмите "
-                       "Обновить информацию"),
+        own(u"Выберите нужные вкладки. Для того, чтобы выбрать несколько закладок, "
+            u"используйте клавиши CTRL и SHIFT. Затем выберите нужную операцию "
+            u"(кнопки внизу). Для того, чтоб обновить информацию о вкладках нажмите "
+            u"Обновить информацию",
+            u"Choose the tabs you need. To choose several tabs, use the CTRL and SHIFT keys. "
+            u"Then choose the operation (the buttons below). To bring the list of tabs up to "
+            u"date, press Update list"),
         this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
@@ -81,7 +88,7 @@ frmGroupOperations::frmGroupOperations(Program &program, QWidget *parent)
     lv = new QTreeWidget(this);
     lv->setObjectName(QStringLiteral("lv"));
     lv->setColumnCount(2);
-    lv->setHeaderLabels({QStringLiteral("Заголовок"), QStringLiteral("Адрес")});
+    lv->setHeaderLabels({own(u"Заголовок", u"Title"), own(u"Адрес", u"Address")});
     lv->setRootIsDecorated(false);
     lv->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lv->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -91,14 +98,14 @@ frmGroupOperations::frmGroupOperations(Program &program, QWidget *parent)
     lv->viewport()->installEventFilter(this);
 
     const double buttonTop = ListTop + (DesignHeight - 2220) + 108;
-    button(cmdUpdInfo, "cmdUpdInfo", QStringLiteral("Обновить информацию"), ListLeft, 1080, 2400);
-    button(cmdClose, "cmdClose", QStringLiteral("Закрыть"), ListLeft, buttonTop, 1200);
-    button(cmdRefresh, "cmdRefresh", QStringLiteral("Обновить"), 1512, buttonTop, 1200);
-    button(cmdStop, "cmdStop", QStringLiteral("Остановить"), 2832, buttonTop, 1200);
-    button(cmdSelectAll, "cmdSelectAll", QStringLiteral("Выделить все"), 4152, buttonTop, 1500);
-    button(cmdHideSelection, "cmdHideSelection", QStringLiteral("Снять выделение"), 5772,
+    button(cmdUpdInfo, "cmdUpdInfo", own(u"Обновить информацию", u"Update list"), ListLeft, 1080, 2400);
+    button(cmdClose, "cmdClose", own(u"Закрыть", u"Close"), ListLeft, buttonTop, 1200);
+    button(cmdRefresh, "cmdRefresh", own(u"Обновить", u"Refresh"), 1512, buttonTop, 1200);
+    button(cmdStop, "cmdStop", own(u"Остановить", u"Stop"), 2832, buttonTop, 1200);
+    button(cmdSelectAll, "cmdSelectAll", own(u"Выделить все", u"Select all"), 4152, buttonTop, 1500);
+    button(cmdHideSelection, "cmdHideSelection", own(u"Снять выделение", u"Clear selection"), 5772,
            buttonTop, 1500);
-    button(cmdCancel, "cmdCancel", QStringLiteral("Отмена"), 7392, buttonTop, 1200);
+    button(cmdCancel, "cmdCancel", own(u"Отмена", u"Cancel"), 7392, buttonTop, 1200);
     cmdClose->installEventFilter(this);
 
     connect(cmdClose, &QPushButton::clicked, this, &frmGroupOperations::cmdClose_Click);

@@ -1,6 +1,7 @@
 #include "frmOpenTabsDetailed.h"
 
 #include "HistoryIcon.h"
+#include "Language.h"
 
 #include "Program.h"
 #include "Twips.h"
@@ -54,16 +55,17 @@ struct ButtonPlace
 {
     const char *name;
     const char *text;
+    const char16_t *english;
     int left;
     int width;
 };
 
 constexpr ButtonPlace buttonPlaces[] = {
-    {"cmdOnline", "Загрузить из сети", 120, 1800},
-    {"cmdOffline", "Загрузить автономно", 1965, 2100},
-    {"cmdSelectAll", "Выделить все", 4110, 1440},
-    {"cmdHideSelection", "Снять выделение", 5595, 1680},
-    {"cmdCancel", "Отмена", 7320, 1200},
+    {"cmdOnline", "Загрузить из сети", u"Load online", 120, 1800},
+    {"cmdOffline", "Загрузить автономно", u"Load offline", 1965, 2100},
+    {"cmdSelectAll", "Выделить все", u"Select all", 4110, 1440},
+    {"cmdHideSelection", "Снять выделение", u"Clear selection", 5595, 1680},
+    {"cmdCancel", "Отмена", u"Cancel", 7320, 1200},
 };
 
 const GeometryKeys geometryKeys{QStringLiteral("DetTop"), QStringLiteral("DetLeft"),
@@ -81,7 +83,10 @@ const QString &geometryKey(int i)
 frmOpenTabsDetailed::frmOpenTabsDetailed(Program &program, QWidget *parent)
     : SecondaryWindow(program, QStringLiteral("frmOpenTabsDetailed"), parent)
 {
-    setWindowTitle(QStringLiteral("Выберите вкладки для загрузки"));
+    const auto own = [this](const auto &russian, const auto &english) {
+        return this->program().language().own(russian, english);
+    };
+    setWindowTitle(own(u"Выберите вкладки для загрузки", u"Choose the tabs to load"));
     createControls();
     // Design-time place: the middle of the screen.
     const int t = twips();
@@ -101,13 +106,18 @@ int frmOpenTabsDetailed::twips()
 
 void frmOpenTabsDetailed::createControls()
 {
+    const auto own = [this](const auto &russian, const auto &english) {
+        return this->program().language().own(russian, english);
+    };
     const int t = twips();
     iml.insert(QStringLiteral("history"), historyIcon());
 
     Label1 = new QLabel(
-        QStringLiteral("Выберите вкладки для загрузки. Для того, чтобы выбрать несколько "
-                       "закладок, используйте клавиши CTRL и SHIFT. Лучше не использовать "
-                       "кнопку Загрузить автономно, если происходит загрузка файла."),
+        own(u"Выберите вкладки для загрузки. Для того, чтобы выбрать несколько "
+            u"закладок, используйте клавиши CTRL и SHIFT. Лучше не использовать "
+            u"кнопку Загрузить автономно, если происходит загрузка файла.",
+            u"Choose the tabs to load. To choose several tabs, use the CTRL and SHIFT keys. "
+            u"Better not use the Load offline button while a file is being downloaded."),
         this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
@@ -117,7 +127,7 @@ void frmOpenTabsDetailed::createControls()
     lv = new QTreeWidget(this);
     lv->setObjectName(QStringLiteral("lv"));
     lv->setColumnCount(2);
-    lv->setHeaderLabels({QStringLiteral("Заголовок"), QStringLiteral("Адрес")});
+    lv->setHeaderLabels({own(u"Заголовок", u"Title"), own(u"Адрес", u"Address")});
     lv->setRootIsDecorated(false);
     lv->setUniformRowHeights(true);
     lv->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -134,7 +144,8 @@ void frmOpenTabsDetailed::createControls()
                              &cmdCancel};
     for (size_t i = 0; i < std::size(buttonPlaces); ++i) {
         const ButtonPlace &place = buttonPlaces[i];
-        auto *button = new QPushButton(QString::fromUtf8(place.text), this);
+        auto *button = new QPushButton(
+            own(QString::fromUtf8(place.text), QString::fromUtf16(place.english)), this);
         button->setObjectName(QLatin1String(place.name));
         mainwindow::setTwipsGeometry(button, {double(place.left), 0, double(place.width),
                                               double(ButtonHeight)},
