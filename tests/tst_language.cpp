@@ -232,9 +232,9 @@ void TestLanguage::mainWindowTakesEveryLineOfAFullFile_data()
     QTest::addColumn<QString>("language");
     QTest::addColumn<bool>("badgeSwapped");
     QTest::addColumn<QString>("helpFile");
-    QTest::newRow("Russian") << QStringLiteral("Russian") << false << QStringLiteral("help.hlp");
-    QTest::newRow("English") << QStringLiteral("English") << true << QStringLiteral("helpEn.hlp");
-    QTest::newRow("other") << QStringLiteral("Deutsch") << true << QStringLiteral("helpDe.hlp");
+    QTest::newRow("Russian") << QStringLiteral("Russian") << false << QStringLiteral("help.html");
+    QTest::newRow("English") << QStringLiteral("English") << true << QStringLiteral("helpEn.html");
+    QTest::newRow("other") << QStringLiteral("Deutsch") << true << QStringLiteral("helpDe.html");
 }
 
 void TestLanguage::mainWindowTakesEveryLineOfAFullFile()
@@ -586,11 +586,11 @@ void TestLanguage::helpFileNames_data()
     QTest::addColumn<QString>("language");
     QTest::addColumn<QString>("mainHelp");
     QTest::addColumn<QString>("dialogHelp");
-    QTest::newRow("Russian") << u"Russian"_s << u"WTHELP.hlp"_s << u"help.hlp"_s;
-    QTest::newRow("English") << u"English"_s << u"WTHELPEn.hlp"_s << u"helpEn.hlp"_s;
-    QTest::newRow("other") << u"Ukrainian"_s << u"WTHELPUk.hlp"_s << u"helpUk.hlp"_s;
-    QTest::newRow("russian, other case") << u"russian"_s << u"WTHELPru.hlp"_s << u"helpru.hlp"_s;
-    QTest::newRow("one letter") << u"X"_s << u"WTHELPX.hlp"_s << u"helpX.hlp"_s;
+    QTest::newRow("Russian") << u"Russian"_s << u"WTHELP.html"_s << u"help.html"_s;
+    QTest::newRow("English") << u"English"_s << u"WTHELPEn.html"_s << u"helpEn.html"_s;
+    QTest::newRow("other") << u"Ukrainian"_s << u"WTHELPUk.html"_s << u"helpUk.html"_s;
+    QTest::newRow("russian, other case") << u"russian"_s << u"WTHELPru.html"_s << u"helpru.html"_s;
+    QTest::newRow("one letter") << u"X"_s << u"WTHELPX.html"_s << u"helpX.html"_s;
 }
 
 void TestLanguage::helpFileNames()

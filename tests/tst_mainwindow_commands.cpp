@@ -565,17 +565,20 @@ void tst_MainWindowCommands::helpOpensAnExistingHelpFile()
     ProgramFixture fx;
     frmMain &main = fx.start();
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("WTHELP.hlp"));
-    main.setProperty("HelpFile", file);
+    const QString file = dir.filePath(QStringLiteral("help.html"));
+    main.cdlOpen->setProperty("HelpFile", file);
     trigger(main, "mnuCallHelp");
-    QVERIFY(fx.system().openedInSystemBrowser.isEmpty());
+    QCOMPARE(openTabs(main), QList<int>{1});
 
     QFile help(file);
     QVERIFY(help.open(QIODevice::WriteOnly));
     help.close();
     trigger(main, "mnuCallHelp");
-    QCOMPARE(fx.system().openedInSystemBrowser,
-             QStringList{QUrl::fromLocalFile(file).toString()});
+    // A page in a new tab, not another program.
+    QCOMPARE(openTabs(main), (QList<int>{1, 2}));
+    QCOMPARE(main.currentTabNumber(), 2);
+    QCOMPARE(fx.web(2)->calls.navigations.last(), QUrl::fromLocalFile(file).toString());
+    QVERIFY(fx.system().openedInSystemBrowser.isEmpty());
 }
 
 void tst_MainWindowCommands::homePageOfTheProductInANewTab()

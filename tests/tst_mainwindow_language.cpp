@@ -38,14 +38,14 @@ void tst_MainWindowLanguage::texts_data()
 
     QTest::newRow("default is the first of the list")
         << QString() << true << QStringLiteral("&Новая вкладка") << QStringLiteral("Перейти")
-        << QStringLiteral("Выход") << QStringLiteral("WTHELP.hlp");
+        << QStringLiteral("Выход") << QStringLiteral("WTHELP.html");
     QTest::newRow("English") << QStringLiteral("English") << true
                              << QStringLiteral("&New tab") << QStringLiteral("Go")
-                             << QStringLiteral("Exit") << QStringLiteral("WTHELPEn.hlp");
+                             << QStringLiteral("Exit") << QStringLiteral("WTHELPEn.html");
     // Without a file the window keeps the captions it was built with.
     QTest::newRow("missing file: compiled captions")
         << QStringLiteral("Deutsch") << true << QStringLiteral("&Новый")
-        << QStringLiteral("Загрузить") << QString() << QStringLiteral("WTHELPDe.hlp");
+        << QStringLiteral("Загрузить") << QString() << QStringLiteral("WTHELPDe.html");
     QTest::newRow("no language files at all")
         << QString() << false << QStringLiteral("&Новый") << QStringLiteral("Загрузить")
         << QString() << QString();

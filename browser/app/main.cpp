@@ -1,3 +1,4 @@
+#include "AppIcon.h"
 #include "EndSignals.h"
 #include "Program.h"
 #include "UnloadMode.h"
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+    velmora::setApplicationIcon();
     // The main window ends the process itself a second after it unloads.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -13,6 +13,7 @@
 #include "AddressHistory.h"
 #include "Language.h"
 #include "OneValueFiles.h"
+#include "Placement.h"
 #include "ProgramFolder.h"
 #include "SettingsStore.h"
 #include "Steps.h"
@@ -502,6 +503,7 @@ void frmMain::Form_Load()
         timer->start();
     // 22.
     show();
+    step([&] { windows::fitFrameOnShow(this, m_frameTarget); });
     // 23.
     step([&] { focusFavoritesWindow(); });
     // 24. The command line address, or the home page.
@@ -571,6 +573,9 @@ void frmMain::sizeWindowToScreen()
     const int height = static_cast<int>(std::lround(H / f / ty));
     const int left = static_cast<int>(std::lround((W - W / f) / 2 / tx));
     const int top = static_cast<int>(std::lround((H - H / f) / 2 / ty));
+    // The frame is sized and centred, not the inner area; the window
+    // manager's frame is known once the window shows (Form_Load step 22).
+    m_frameTarget = QRect(left, top, width, height);
     resize(width, height);
     move(left, top);
 }

@@ -475,6 +475,8 @@ private:
     Program &m_program;
     std::vector<platform::WebBrowser *> Web;
     QList<QTimer *> m_enabledTimers;
+    // The outer frame the load gives the window, pixels.
+    QRect m_frameTarget;
     bool m_sliderByCode = false;
 };
 

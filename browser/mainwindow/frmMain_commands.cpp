@@ -446,10 +446,21 @@ void frmMain::mnulng_Click(int index)
 
 void frmMain::mnuCallHelp_Click()
 {
+    // The open dialog's help file, set with the language: a web page shown
+    // in a new tab.
+    QString file;
+    step([&] { file = cdlOpen->property("HelpFile").toString(); });
+    if (file.isEmpty() || !QFileInfo(file).isFile())
+        return;
+    step([&] { cmdNew_Click(); });
+    int newest = -1;
     step([&] {
-        const QString file = property("HelpFile").toString();
-        if (!file.isEmpty() && QFileInfo(file).isFile())
-            m_program.system().openInSystemBrowser(QUrl::fromLocalFile(file).toString());
+        newest = Tabstrip1->tabs().toInt() - 1;
+        Tabstrip1->setValue(newest);
+    });
+    step([&] {
+        if (platform::WebBrowser *browser = web(newest))
+            browser->Navigate2(QUrl::fromLocalFile(file).toString());
     });
 }
 

@@ -10,6 +10,7 @@
 #include "Steps.h"
 #include "UpdateCheck.h"
 #include "WebBrowser.h"
+#include "ShowPainted.h"
 #include "frmSplash.h"
 
 #include <QAction>
@@ -111,8 +112,7 @@ windows::frmSplash *showWaitWindow(Program &program)
     windows::frmSplash *splash = nullptr;
     step([&] {
         splash = &program.window<windows::frmSplash>();
-        splash->show();
-        QCoreApplication::processEvents();
+        windows::showPainted(splash);
     });
     return splash;
 }

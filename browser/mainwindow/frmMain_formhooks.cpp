@@ -5,6 +5,7 @@
 #include "frmAbout.h"
 #include "frmFormFill.h"
 #include "frmGroupOperations.h"
+#include "Placement.h"
 
 #include "WebBrowser.h"
 
@@ -97,7 +98,12 @@ void frmMain::mnuFormFiller_Click()
 
 void frmMain::mnuBatch_Click()
 {
-    // Loading it fills its list and shows it; while it is loaded nothing happens.
+    // Loading it fills its list and shows it; while it is loaded its list
+    // stays as it is, and the window only comes to the front.
+    if (auto *loaded = m_program.loadedWindow<windows::frmGroupOperations>()) {
+        step([&] { windows::bringToFront(loaded); });
+        return;
+    }
     step([&] { m_program.window<windows::frmGroupOperations>(); });
 }
 

@@ -4,6 +4,7 @@
 #include "frmMain.h"
 
 #include "Program.h"
+#include "Placement.h"
 #include "frmOpenTabsDetailed.h"
 #include "frmOptions.h"
 
@@ -89,6 +90,8 @@ void frmMain::mnuSaveTabs_Click()
     });
     if (path.isEmpty())
         return;
+    // The open dialog lists .btl files only.
+    path = sessions::withSessionSuffix(path);
 
     QList<sessions::SavedTab> tabs;
     int count = 0;
@@ -178,9 +181,12 @@ void loadSelectiveLoader(Program &program)
 {
     using windows::frmOpenTabsDetailed;
     if (frmOpenTabsDetailed *loaded = program.loadedWindow<frmOpenTabsDetailed>()) {
-        // A loaded window keeps its rows; one already going is replaced.
-        if (!loaded->isUnloading())
+        // A loaded window keeps its rows and comes to the front; one already
+        // going is replaced.
+        if (!loaded->isUnloading()) {
+            windows::bringToFront(loaded);
             return;
+        }
         delete loaded;
     }
     program.window<frmOpenTabsDetailed>().Form_Load();

@@ -10,6 +10,7 @@
 
 #include "TabstripP.h"
 #include "WebBrowser.h"
+#include "ShowPainted.h"
 #include "frmSplash2.h"
 
 #include <QApplication>
@@ -145,7 +146,7 @@ void frmMain::mnuCloseAllTabs_Click()
     if (answer != platform::MsgResult::Yes)
         return;
     // 2. The wait window paints before the work starts.
-    step([&] { m_program.window<windows::frmSplash2>().show(); });
+    step([&] { windows::showPainted(&m_program.window<windows::frmSplash2>()); });
     step([&] { Tabstrip1->setValue(1); });
     QApplication::processEvents();
     // 3.

@@ -122,7 +122,21 @@ QString QtDialogs::openFile(QWidget *parent, const QString &title, const QString
 QString QtDialogs::saveFile(QWidget *parent, const QString &title, const QString &filter,
                             const QString &dir)
 {
-    return QFileDialog::getSaveFileName(parent, title, dir, toDialogFilter(filter));
+    QFileDialog dialog(parent, title, dir, toDialogFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // A bare name gets the ending of a filter with one file type, before the
+    // dialog asks about overwriting, so the question is about the real file.
+    const QStringList parts = filter.split(u'|');
+    if (parts.size() >= 2) {
+        const QString pattern = parts.at(1).trimmed();
+        if (pattern.startsWith("*."_L1) && !pattern.contains(u';') && pattern.count(u'*') == 1
+            && !pattern.contains(u'?'))
+            dialog.setDefaultSuffix(pattern.mid(2));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 bool QtDialogs::printDialog(QWidget *parent, QPrinter &printer)

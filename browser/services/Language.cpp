@@ -1,5 +1,7 @@
 #include "Language.h"
 
+#include "ProgramFolder.h"
+
 #include "CaptionTargets.h"
 #include "RuntimeError.h"
 #include "RuntimeFiles.h"
@@ -200,7 +202,8 @@ private:
 QString helpName(const QString &programDir, const QString &base, const QString &language)
 {
     const QString suffix = language == Russian ? QString() : language.left(2);
-    return QDir(programDir).filePath(base % suffix % u".hlp");
+    // The help files here are web pages.
+    return shippedFile(programDir, base % suffix % u".html");
 }
 
 } // namespace
@@ -404,23 +407,33 @@ QString Language::own(const QString &russian, const QString &english) const
 
 QString Language::languageListFileName(const QString &programDir)
 {
-    return QDir(programDir).filePath(QStringLiteral("lang.lng"));
+    return shippedFile(programDir, QStringLiteral("lang.lng"));
 }
 
 QString Language::languageFileName(const QString &programDir, const QString &language)
 {
-    const QDir dir(programDir);
     const QString name = language % u".lng";
-    if (dir.exists(name))
-        return dir.filePath(name);
-    // The names come from the list and the settings, written by people who
-    // expect a file system that ignores letter case.
-    const QStringList present = dir.entryList(QDir::Files);
-    for (const QString &candidate : present) {
-        if (candidate.compare(name, Qt::CaseInsensitive) == 0)
-            return dir.filePath(candidate);
+    const auto find = [&name](const QDir &dir) -> QString {
+        if (dir.exists(name))
+            return dir.filePath(name);
+        // The names come from the list and the settings, written by people
+        // who expect a file system that ignores letter case.
+        const QStringList present = dir.entryList(QDir::Files);
+        for (const QString &candidate : present) {
+            if (candidate.compare(name, Qt::CaseInsensitive) == 0)
+                return dir.filePath(candidate);
+        }
+        return {};
+    };
+    if (QString found = find(QDir(programDir)); !found.isEmpty())
+        return found;
+    // An installed program reads the shipped files where they were installed.
+    const QString installed = installedDataFolder();
+    if (!installed.isEmpty()) {
+        if (QString found = find(QDir(installed)); !found.isEmpty())
+            return found;
     }
-    return dir.filePath(name);
+    return QDir(programDir).filePath(name);
 }
 
 QString Language::helpFileName(const QString &programDir, const QString &language)

@@ -73,7 +73,7 @@ public:
     static QString languageListFileName(const QString &programDir);
     // The file of language in programDir, found ignoring letter case.
     static QString languageFileName(const QString &programDir, const QString &language);
-    // The program's help file (WTHELP*.hlp) and the open dialog's (help*.hlp):
+    // The program's help file (WTHELP*.html) and the open dialog's (help*.html):
     // the base name alone for Russian, else followed by the first two
     // characters of the language name.
     static QString helpFileName(const QString &programDir, const QString &language);

@@ -88,4 +88,12 @@ SavedTabs readTabList(const QByteArray &bytes)
     return result;
 }
 
+QString withSessionSuffix(const QString &path)
+{
+    const QString name = path.section(u'/', -1);
+    if (name.isEmpty() || (name.contains(u'.') && !name.endsWith(u'.')))
+        return path;
+    return path + (name.endsWith(u'.') ? QStringLiteral("btl") : QStringLiteral(".btl"));
+}
+
 } // namespace velmora::services::sessions

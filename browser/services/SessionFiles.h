@@ -49,4 +49,7 @@ SavedTabs readSavedTabs(const QByteArray &bytes);
 // line with commas gives several addresses.
 SavedTabs readTabList(const QByteArray &bytes);
 
+// path with ".btl" added when its file name has no ending of its own.
+QString withSessionSuffix(const QString &path);
+
 } // namespace velmora::services::sessions

@@ -1,10 +1,29 @@
 #include "SecondaryWindow.h"
 
+#include "Placement.h"
 #include "Program.h"
 
 #include <QCloseEvent>
+#include <QSet>
+#include <QShowEvent>
 
 namespace velmora::windows {
+
+namespace {
+
+// Windows with a place of their own: centred on the screen, or where their
+// stored geometry puts them.
+bool placesItself(const QString &name)
+{
+    static const QSet<QString> own{
+        QStringLiteral("start"),      QStringLiteral("frmAbout"),
+        QStringLiteral("frmSplash"),  QStringLiteral("frmSplash2"),
+        QStringLiteral("frmFavoritesShow"), QStringLiteral("frmGroupOperations"),
+        QStringLiteral("frmOpenTabsDetailed")};
+    return own.contains(name);
+}
+
+} // namespace
 
 SecondaryWindow::SecondaryWindow(Program &program, const QString &name, QWidget *parent)
     : QWidget(parent, Qt::Window), m_program(program)
@@ -36,6 +55,21 @@ void SecondaryWindow::paintEvent(QPaintEvent *event)
     if (closingGuard())
         return;
     QWidget::paintEvent(event);
+}
+
+void SecondaryWindow::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous()) {
+        // The others are placed by their own rule, which keeps them on the
+        // screen already.
+        if (!placesItself(objectName())) {
+            if (!m_shownBefore)
+                placeOverMainWindow(this, m_program);
+            keepOnScreen(this, m_program);
+        }
+        m_shownBefore = true;
+    }
+    QWidget::showEvent(event);
 }
 
 void SecondaryWindow::closeEvent(QCloseEvent *event)

@@ -33,9 +33,13 @@ protected:
 
     void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // Unless the window places itself, its first showing opens it over the
+    // main window, and every showing keeps it on the screen.
+    void showEvent(QShowEvent *event) override;
 
 private:
     Program &m_program;
+    bool m_shownBefore = false;
 };
 
 } // namespace velmora::windows

@@ -1,5 +1,7 @@
 #include "frmGroupOperations.h"
 
+#include "Placement.h"
+
 #include "HistoryIcon.h"
 #include "Language.h"
 
@@ -117,10 +119,9 @@ frmGroupOperations::frmGroupOperations(Program &program, QWidget *parent)
             &frmGroupOperations::cmdHideSelection_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmGroupOperations::cmdCancel_Click);
 
-    // The design-time place: centred on the screen.
+    // The design-time place: centred over the main window.
     resize(mainwindow::twipsToPixels(DesignWidth, tx), mainwindow::twipsToPixels(DesignHeight, ty));
-    const QSize screen = program.system().screenPixels();
-    move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+    placeOverMainWindow(this, program);
 
     Form_Load();
 }

@@ -1,5 +1,7 @@
 #include "frmOpenTabsDetailed.h"
 
+#include "Placement.h"
+
 #include "HistoryIcon.h"
 #include "Language.h"
 
@@ -88,13 +90,10 @@ frmOpenTabsDetailed::frmOpenTabsDetailed(Program &program, QWidget *parent)
     };
     setWindowTitle(own(u"Выберите вкладки для загрузки", u"Choose the tabs to load"));
     createControls();
-    // Design-time place: the middle of the screen.
+    // Design-time place: centred over the main window.
     const int t = twips();
-    const QSize screen = this->program().system().screenPixels();
-    const int w = mainwindow::twipsToPixels(FormWidth, t);
-    const int h = mainwindow::twipsToPixels(FormHeight, t);
-    move(std::max(0, (screen.width() - w) / 2), std::max(0, (screen.height() - h) / 2));
-    resize(w, h);
+    resize(mainwindow::twipsToPixels(FormWidth, t), mainwindow::twipsToPixels(FormHeight, t));
+    placeOverMainWindow(this, this->program());
     Form_Resize();
 }
 

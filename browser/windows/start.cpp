@@ -1,5 +1,7 @@
 #include "start.h"
 
+#include "ShowPainted.h"
+
 #include "Product.h"
 
 #include "Program.h"
@@ -117,7 +119,8 @@ void start::prepare()
 
 void start::exit_load()
 {
-    step([&] { show(); });
+    // On screen with its picture before the slow part of the start.
+    step([&] { showPainted(this); });
     // The rest of the start runs inside this step: the hot-word window's
     // load goes on to the main window's, which unloads this window.
     step([&] { program().window<frmHW>().Form_Load(); });
