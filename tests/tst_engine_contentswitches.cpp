@@ -75,8 +75,9 @@ private slots:
     void pictures_data();
     void pictures();
     void soundsMutePagesOldAndNew();
-    void videosWaitForTheUser_data();
-    void videosWaitForTheUser();
+    void videosStopSoundsPlay_data();
+    void videosStopSoundsPlay();
+    void videosOffStopsOpenPage();
     void animationsStopped_data();
     void animationsStopped();
 
@@ -207,14 +208,14 @@ void tst_EngineContentSwitches::soundsMutePagesOldAndNew()
     QVERIFY(!after->page()->isAudioMuted());
 }
 
-void tst_EngineContentSwitches::videosWaitForTheUser_data()
+void tst_EngineContentSwitches::videosStopSoundsPlay_data()
 {
     QTest::addColumn<bool>("on");
     QTest::newRow("off") << false;
     QTest::newRow("on") << true;
 }
 
-void tst_EngineContentSwitches::videosWaitForTheUser()
+void tst_EngineContentSwitches::videosStopSoundsPlay()
 {
     QFETCH(bool, on);
     ContentSettings settings;
@@ -222,20 +223,47 @@ void tst_EngineContentSwitches::videosWaitForTheUser()
     m_factory->applyContentSettings(settings);
     EngineWebBrowser *browser = makeBrowser();
     QVERIFY(load(browser, u"/plain"_s));
-    // Media a page starts by itself, without a click.
+    // Media the page starts by itself, without a click: a sound and a video.
     runScript(browser->page(),
-              u"window.outcome = 'pending'; new Audio('/sound.wav').play()"
-              u".then(() => { window.outcome = 'played'; })"
-              u".catch((e) => { window.outcome = e.name; });"_s);
-    QString outcome;
+              u"window.sound = new Audio('/sound.wav'); sound.loop = true; sound.play();"
+              u"window.video = document.createElement('video'); video.loop = true;"
+              u"video.autoplay = true; video.src = '/sound.wav';"
+              u"document.body.appendChild(video);"_s);
+    // The sound plays whatever the video switch says.
     QVERIFY(spinUntil([&] {
-        outcome = runScript(browser->page(), u"window.outcome"_s).toString();
-        return outcome != "pending"_L1;
+        return runScript(browser->page(), u"sound.currentTime > 0"_s).toBool();
     }));
-    if (on)
-        QVERIFY2(outcome != "NotAllowedError"_L1, qPrintable(outcome));
-    else
-        QCOMPARE(outcome, u"NotAllowedError"_s);
+    if (on) {
+        QVERIFY(spinUntil([&] {
+            return runScript(browser->page(), u"video.currentTime > 0"_s).toBool();
+        }));
+        QVERIFY(!runScript(browser->page(), u"video.paused"_s).toBool());
+    } else {
+        QTest::qWait(500);
+        QVERIFY(runScript(browser->page(), u"video.paused && video.currentTime === 0"_s).toBool());
+        // Nor does a play of the page's own script start it.
+        runScript(browser->page(), u"video.play().catch(() => {});"_s);
+        QTest::qWait(300);
+        QVERIFY(runScript(browser->page(), u"video.paused"_s).toBool());
+    }
+    QVERIFY(!runScript(browser->page(), u"sound.paused"_s).toBool());
+}
+
+void tst_EngineContentSwitches::videosOffStopsOpenPage()
+{
+    m_factory->applyContentSettings(ContentSettings{});
+    EngineWebBrowser *browser = makeBrowser();
+    QVERIFY(load(browser, u"/plain"_s));
+    runScript(browser->page(),
+              u"window.video = document.createElement('video'); video.loop = true;"
+              u"video.src = '/sound.wav'; document.body.appendChild(video); video.play();"_s);
+    QVERIFY(spinUntil([&] {
+        return runScript(browser->page(), u"video.currentTime > 0"_s).toBool();
+    }));
+    ContentSettings settings;
+    settings.videos = false;
+    m_factory->applyContentSettings(settings);
+    QVERIFY(spinUntil([&] { return runScript(browser->page(), u"video.paused"_s).toBool(); }));
 }
 
 void tst_EngineContentSwitches::animationsStopped_data()
