@@ -354,9 +354,10 @@ void frmMain::connectWeb(platform::WebBrowser *browser, int index)
     connect(browser, &WebBrowser::WindowClosing, this,
             [this, index](bool child, bool *cancel) { Web_WindowClosing(index, child, cancel); });
     // Raised only for a new window that NewWindow2 neither took nor refused.
-    connect(browser, &WebBrowser::NewWindowToPlatform, this, [this](const QString &url) {
-        step([&] { m_program.system().openInSystemBrowser(url); });
-    });
+    connect(browser, &WebBrowser::NewWindowToPlatform, this,
+            [this, index](const QString &url) { Web_NewWindowToPlatform(index, url); });
+    connect(browser, &WebBrowser::NewWindowsRefused, this,
+            [this, index] { Web_NewWindowsRefused(index); });
     connect(browser, &WebBrowser::GotFocus, this, [this, index] { Web_GotFocus(index); });
     connect(browser, &WebBrowser::LostFocus, this, [this, index] { Web_LostFocus(index); });
     connect(browser, &WebBrowser::PageCommandRequested, this,

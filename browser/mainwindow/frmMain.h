@@ -97,6 +97,11 @@ public:
     // Page events of Web(Index).
     void Web_BeforeNavigate2(int Index, const QString &URL, bool *Cancel);
     void Web_NewWindow2(int Index, platform::WebBrowser **ppDisp, bool *Cancel);
+    // A new window as a new tab, past the checks of NewWindow2.
+    void newWindowTab(platform::WebBrowser **ppDisp, bool *Cancel);
+    // A window for the desktop's browser; a tab when that cannot start.
+    void Web_NewWindowToPlatform(int Index, const QString &url);
+    void Web_NewWindowsRefused(int Index);
     void Web_NavigateComplete2(int Index, const QString &URL);
     void Web_DocumentComplete(int Index, const QString &URL);
     void Web_DownloadComplete(int Index);

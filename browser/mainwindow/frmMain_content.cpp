@@ -46,6 +46,13 @@ void frmMain::connectContentSwitches()
 
     // The engine starts with what the settings say, as it would after a restart.
     broadcastContentSettings();
+    // Another running program that flips a switch reaches these pages too.
+    if (platform::Registry *registry = m_program.platform().registry.get()) {
+        registry->watch([self = QPointer<frmMain>(this)] {
+            if (self)
+                self->broadcastContentSettings();
+        });
+    }
 }
 
 void frmMain::broadcastContentSettings()
@@ -148,7 +155,13 @@ void frmMain::mnuShowFlash_Click()
     services::writeFlashSwitch(*registry, item->isChecked());
     hideWaitWindow(splash);
     step([&] {
-        m_program.dialogs().msgBox(this, m_program.language().langText(35),
+        // The engine plays no Flash at all: the switch is kept, and says so.
+        m_program.dialogs().msgBox(this,
+                                   m_program.language().own(
+                                       u"Flash-анимация больше не поддерживается: переключатель "
+                                       u"только сохраняется и на страницы не влияет.",
+                                       u"Flash animation is no longer supported: the switch is "
+                                       u"only stored and has no effect on pages."),
                                    platform::MsgButtons::OK, platform::MsgIcon::Information,
                                    programTitle());
     });

@@ -106,6 +106,11 @@ void frmMain::Web_NewWindow2([[maybe_unused]] int Index, platform::WebBrowser **
         *Cancel = true;
         return;
     }
+    newWindowTab(ppDisp, Cancel);
+}
+
+void frmMain::newWindowTab(platform::WebBrowser **ppDisp, bool *Cancel)
+{
 
     // No tab beyond number 1000: such a window is refused.
     int tabs = MaxTab + 1;

@@ -1,4 +1,5 @@
 #include "EnginePage.h"
+#include "EngineStillFrames.h"
 #include "EngineWebBrowser.h"
 
 #include <QWebEnginePage>
@@ -13,29 +14,70 @@ namespace velmora::platform {
 
 namespace {
 
-const QString stillScriptName = u"velmora-still-animations"_s;
+const QString contentScriptName = u"velmora-content"_s;
 
-// The engine has no switch for animations; a style sheet of our own stops
-// the animations and transitions of the page's style sheets.
-const QString stillScriptSource = uR"((function () {
-    var style = document.createElement('style');
-    style.textContent = '*, *::before, *::after { animation: none !important; ' +
-        'transition: none !important; }';
-    var root = document.head || document.documentElement;
-    if (root)
-        root.appendChild(style);
-})();)"_s;
+// What the engine has no setting for, done in each document: videos that
+// start are stopped at once, and a style sheet of our own stops the
+// animations and transitions of the page's style sheets. Run again on an
+// open document, it brings it in line with the new state.
+QString contentScript(const ContentSettings &content)
+{
+    static const QString body = uR"((function (state) {
+    var self = window.__velmoraContent;
+    if (!self) {
+        self = window.__velmoraContent = { state: state, style: null };
+        // Media events do not bubble; the capture phase sees them all.
+        document.addEventListener('play', function (event) {
+            var media = event.target;
+            if (!self.state.videos && media && media.tagName === 'VIDEO')
+                media.pause();
+        }, true);
+    }
+    self.state = state;
+    if (!state.videos)
+        document.querySelectorAll('video').forEach(function (video) { video.pause(); });
+    if (state.animations) {
+        if (self.style)
+            self.style.remove();
+        return;
+    }
+    if (!self.style) {
+        self.style = document.createElement('style');
+        self.style.textContent = '*, *::before, *::after { animation: none !important; ' +
+            'transition: none !important; }';
+    }
+    var place = function () {
+        var root = document.head || document.documentElement;
+        if (!root) {
+            document.addEventListener('DOMContentLoaded', place, { once: true });
+            return;
+        }
+        if (!self.state.animations && !self.style.isConnected)
+            root.appendChild(self.style);
+    };
+    place();
+})({ videos: %1, animations: %2 });)"_s;
+    const auto flag = [](bool on) { return on ? u"true"_s : u"false"_s; };
+    return body.arg(flag(content.videos), flag(content.animations));
+}
 
 } // namespace
 
 void EngineWebBrowserFactory::applyContentSettings(const ContentSettings &settings)
 {
+    const bool changed = !(settings == m_content);
     m_content = settings;
     if (m_profile)
         applyContentSettingsToProfile();
+    if (!changed)
+        return;
     for (const QPointer<EngineWebBrowser> &browser : std::as_const(m_browsers)) {
-        if (browser && browser->m_page)
-            applyContentSettingsToPage(browser->m_page);
+        if (!browser || !browser->m_page)
+            continue;
+        applyContentSettingsToPage(browser->m_page);
+        // Documents already shown follow at once.
+        browser->m_page->runJavaScript(contentScript(m_content),
+                                       QWebEngineScript::ApplicationWorld);
     }
 }
 
@@ -43,28 +85,36 @@ void EngineWebBrowserFactory::applyContentSettingsToProfile()
 {
     QWebEngineSettings *settings = m_profile->settings();
     settings->setAttribute(QWebEngineSettings::AutoLoadImages, m_content.pictures);
-    // Without videos, media waits for the user to start it.
-    settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, !m_content.videos);
+    // Media may start by itself; videos that should not are stopped by the
+    // content script, so sounds are not held back with them.
+    settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
 
     QWebEngineScriptCollection *scripts = m_profile->scripts();
-    const QList<QWebEngineScript> present = scripts->find(stillScriptName);
-    if (m_content.animations) {
-        for (const QWebEngineScript &script : present)
-            scripts->remove(script);
-    } else if (present.isEmpty()) {
-        QWebEngineScript script;
-        script.setName(stillScriptName);
-        script.setSourceCode(stillScriptSource);
-        script.setInjectionPoint(QWebEngineScript::DocumentReady);
-        script.setWorldId(QWebEngineScript::ApplicationWorld);
-        script.setRunsOnSubFrames(true);
-        scripts->insert(script);
-    }
+    const QString source = contentScript(m_content);
+    const QList<QWebEngineScript> present = scripts->find(contentScriptName);
+    if (present.size() == 1 && present.first().sourceCode() == source)
+        return;
+    for (const QWebEngineScript &script : present)
+        scripts->remove(script);
+    QWebEngineScript script;
+    script.setName(contentScriptName);
+    script.setSourceCode(source);
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setRunsOnSubFrames(true);
+    scripts->insert(script);
 }
 
 void EngineWebBrowserFactory::applyContentSettingsToPage(QWebEnginePage *page) const
 {
     page->setAudioMuted(!m_content.sounds);
+}
+
+void EngineWebBrowserFactory::installStillFrames()
+{
+    if (EngineStillFrames::isRegistered())
+        m_profile->installUrlSchemeHandler(EngineStillFrames::scheme(),
+                                           new EngineStillFrames(m_profile));
 }
 
 } // namespace velmora::platform

@@ -1,4 +1,5 @@
 #include "EngineWebBrowser.h"
+#include "EngineContentInterceptor.h"
 
 #include "EngineErrorPage.h"
 #include "EnginePage.h"
@@ -48,6 +49,7 @@ EngineWebBrowser::EngineWebBrowser(EngineWebBrowserFactory *factory, QWidget *pa
     , m_container(new QWidget(parent))
     , m_document(new EngineDocument(this))
     , m_interceptor(new OfflineInterceptor(this))
+    , m_contentInterceptor(new EngineContentInterceptor(factory, m_interceptor, this))
 {
     auto *layout = new QVBoxLayout(m_container);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -88,7 +90,7 @@ bool EngineWebBrowser::ensurePage()
     m_view = new QWebEngineView(m_container);
     m_page = new EnginePage(m_factory->profile(), this, m_view);
     m_factory->applyContentSettingsToPage(m_page);
-    m_page->setUrlRequestInterceptor(m_interceptor);
+    m_page->setUrlRequestInterceptor(m_contentInterceptor);
     ++m_titleChanges;
 
     connect(m_page, &QWebEnginePage::loadingChanged, this, &EngineWebBrowser::onLoadingChanged);
@@ -240,6 +242,7 @@ void EngineWebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
         }
         m_swallowing = false;
         m_loading = true;
+        m_popups.newPage();
         m_committed = false;
         m_errorPage.clear();
         emit ProgressChange(0, 100);
@@ -313,6 +316,11 @@ void EngineWebBrowser::refreshDocumentTitle()
 
 void EngineWebBrowser::onNewWindowRequested(QWebEngineNewWindowRequest &request)
 {
+    if (!m_popups.admit(request.isUserInitiated())) {
+        if (m_popups.takeNotice())
+            emit NewWindowsRefused();
+        return;
+    }
     WebBrowser *handed = nullptr;
     bool cancel = false;
     emit NewWindow2(&handed, &cancel);

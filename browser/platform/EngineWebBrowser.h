@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "PopupGate.h"
 #include "Services.h"
 #include "WebBrowser.h"
 
@@ -19,6 +20,7 @@ class QTimer;
 
 namespace velmora::platform {
 
+class EngineContentInterceptor;
 class EngineDocument;
 class EnginePage;
 class EngineWebBrowserFactory;
@@ -95,6 +97,8 @@ private:
     QPointer<EnginePage> m_page;
     EngineDocument *m_document;
     OfflineInterceptor *m_interceptor;
+    EngineContentInterceptor *m_contentInterceptor;
+    PopupGate m_popups;
 
     bool m_silent = false;
     bool m_loading = false;
@@ -139,6 +143,7 @@ public:
 
 private:
     void applyContentSettingsToProfile();
+    void installStillFrames();
 
     QWebEngineProfile *m_profile = nullptr;
     std::unique_ptr<QTimer> m_trim;

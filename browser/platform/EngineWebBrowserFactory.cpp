@@ -62,6 +62,7 @@ QWebEngineProfile *EngineWebBrowserFactory::profile()
         m_profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
         m_profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
         applyContentSettingsToProfile();
+        installStillFrames();
     }
     return m_profile;
 }

@@ -152,6 +152,7 @@ bool FakeWebBrowser::run(const QString &address, const QString &title, int histo
     const bool sameTitle = sameAddress && title == m_document->m_title;
     m_busy = true;
     m_hasPage = true;
+    m_popups.newPage();
     emit ProgressChange(0, 100);
     if (!alive())
         return false;
@@ -195,6 +196,17 @@ bool FakeWebBrowser::run(const QString &address, const QString &title, int histo
 
 WebBrowser *FakeWebBrowser::fakeOpenWindow(const QString &url, const QString &title)
 {
+    return fakeOpenWindow(url, title, Opener::User);
+}
+
+WebBrowser *FakeWebBrowser::fakeOpenWindow(const QString &url, const QString &title,
+                                           Opener opener)
+{
+    if (!m_popups.admit(opener == Opener::User)) {
+        if (m_popups.takeNotice())
+            emit NewWindowsRefused();
+        return nullptr;
+    }
     WebBrowser *handed = nullptr;
     bool cancel = false;
     emit NewWindow2(&handed, &cancel);

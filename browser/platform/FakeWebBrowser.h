@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PopupGate.h"
 #include "Services.h"
 #include "WebBrowser.h"
 
@@ -144,6 +145,10 @@ public:
     // handed control, or null when the host cancelled or handed none (then
     // NewWindowToPlatform is raised).
     WebBrowser *fakeOpenWindow(const QString &url, const QString &title = {});
+    // Page: the page's own script, with no click behind it; such windows
+    // are refused beyond the bound of a page load (NewWindowsRefused).
+    enum class Opener { User, Page };
+    WebBrowser *fakeOpenWindow(const QString &url, const QString &title, Opener opener);
     // The page closes its window: WindowClosing; unless cancelled, the page
     // goes. True when it went.
     bool fakeCloseWindow();
@@ -180,6 +185,7 @@ private:
     QStringList m_history;
     int m_historyIndex = -1;
     quint64 m_scheduleGeneration = 0;
+    PopupGate m_popups;
 };
 
 class FakeWebBrowserFactory final : public QObject, public WebBrowserFactory

@@ -1,4 +1,5 @@
 #include "EngineHttpCache.h"
+#include "EngineStillFrames.h"
 #include "EngineWebBrowser.h"
 #include "FileInternetState.h"
 #include "LinuxSystemFacts.h"
@@ -22,7 +23,9 @@ Services makeRealServices()
     services.dialUp = std::make_unique<NmcliDialUp>();
     services.cache = std::make_unique<EngineHttpCache>(
         EngineWebBrowserFactory::storagePath() + QStringLiteral("/cache"));
-    services.registry = std::make_unique<FileRegistry>();
+    auto registry = std::make_unique<FileRegistry>();
+    registry->createFile(FileRegistry::engineInstallValues());
+    services.registry = std::move(registry);
     services.favorites = std::make_unique<DesktopShellFavorites>();
     return services;
 }
@@ -33,6 +36,7 @@ namespace velmora::platform {
 
 void prepareEngine()
 {
+    EngineStillFrames::registerScheme();
     // Every tab would otherwise get a renderer process of its own; a browser
     // that keeps hundreds of tabs open shares a few instead.
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 namespace velmora::platform {
 
 // Predefined roots, by the handle values callers pass.
@@ -49,6 +51,10 @@ public:
     virtual long setValue(quint32 root, const QString &subKey, const QString &name,
                           const Value &value) = 0;
     virtual long deleteValue(quint32 root, const QString &subKey, const QString &name) = 0;
+    // onChange runs, on the UI thread, soon after the store changed, also
+    // when another running program changed it. A store that no other program
+    // shares never calls it.
+    virtual void watch(std::function<void()> onChange) { (void)onChange; }
 };
 
 } // namespace velmora::platform

@@ -7,8 +7,10 @@
 #include <QFileInfo>
 #include "FileLock.h"
 
+#include <QFileSystemWatcher>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -18,6 +20,8 @@ FileRegistry::FileRegistry(const QString &folder)
     : m_folder(folder)
 {
 }
+
+FileRegistry::~FileRegistry() = default;
 
 QString FileRegistry::defaultFolder()
 {
@@ -53,6 +57,81 @@ long FileRegistry::change(const std::function<long(RegistryTree &)> &edit)
     if (!file.open(QIODevice::WriteOnly) || file.write(tree.toJson()) < 0 || !file.commit())
         return AccessDenied;
     return Success;
+}
+
+bool FileRegistry::createFile(const RegistryTree &installed)
+{
+    if (!QDir().mkpath(m_folder))
+        return false;
+    const QString path = filePath();
+    QLockFile lock(path + u".lock"_s);
+    takeLock(lock);
+    if (QFile::exists(path))
+        return false;
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(installed.toJson()) >= 0
+           && file.commit();
+}
+
+RegistryTree FileRegistry::engineInstallValues()
+{
+    const QString key = u"SOFTWARE\\Microsoft\\Internet Explorer\\Main"_s;
+    // Stored as the platform's installer stores text: with its end byte.
+    const Registry::Value yes{Registry::Type::String, QByteArray("yes", 4)};
+    RegistryTree tree;
+    for (const quint32 root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        tree.addKey(root, key);
+        for (const QString &name : {u"Display Inline Images"_s, u"Display Inline Videos"_s,
+                                    u"Play_Background_Sounds"_s, u"Play_Animations"_s})
+            tree.setValue(root, key, name, yes);
+    }
+    return tree;
+}
+
+void FileRegistry::watch(std::function<void()> onChange)
+{
+    m_onChange = std::move(onChange);
+    if (!m_watcher) {
+        m_watcher = std::make_unique<QFileSystemWatcher>();
+        m_settle = std::make_unique<QTimer>();
+        // One replacing write shows as several events: they are taken as one.
+        m_settle->setSingleShot(true);
+        m_settle->setInterval(50);
+        QObject::connect(m_settle.get(), &QTimer::timeout, m_settle.get(),
+                         [this] { fileMayHaveChanged(); });
+        const auto changed = [this] { m_settle->start(); };
+        QObject::connect(m_watcher.get(), &QFileSystemWatcher::directoryChanged, m_settle.get(),
+                         changed);
+        QObject::connect(m_watcher.get(), &QFileSystemWatcher::fileChanged, m_settle.get(),
+                         changed);
+        QFile file(filePath());
+        if (file.open(QIODevice::ReadOnly))
+            m_seen = file.readAll();
+    }
+    watchPaths();
+}
+
+void FileRegistry::watchPaths()
+{
+    QDir().mkpath(m_folder);
+    // The folder too: a replacing write gives the file a new identity.
+    if (!m_watcher->directories().contains(m_folder) && QDir(m_folder).exists())
+        m_watcher->addPath(m_folder);
+    const QString path = filePath();
+    if (QFile::exists(path) && !m_watcher->files().contains(path))
+        m_watcher->addPath(path);
+}
+
+void FileRegistry::fileMayHaveChanged()
+{
+    watchPaths();
+    QFile file(filePath());
+    const QByteArray now = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (now == m_seen)
+        return;
+    m_seen = now;
+    if (m_onChange)
+        m_onChange();
 }
 
 bool FileRegistry::isWritable(quint32) const

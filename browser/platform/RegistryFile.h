@@ -2,6 +2,13 @@
 
 #include "RegistryTree.h"
 
+#include <QByteArray>
+
+#include <memory>
+
+class QFileSystemWatcher;
+class QTimer;
+
 namespace velmora::platform {
 
 // The registry of this program: one file of our own (registry.json in
@@ -13,9 +20,19 @@ class FileRegistry final : public TreeRegistry
 {
 public:
     explicit FileRegistry(const QString &folder = defaultFolder());
+    ~FileRegistry() override;
 
     static QString defaultFolder();
     QString filePath() const;
+
+    // Makes the file holding these keys and values when there is none yet,
+    // as an install leaves the registry. True when it made the file.
+    bool createFile(const RegistryTree &installed);
+    // The values the platform's own install gives the browser engine: every
+    // kind of page content shown, under the user's and the machine's key.
+    static RegistryTree engineInstallValues();
+
+    void watch(std::function<void()> onChange) override;
 
 protected:
     RegistryTree load() const override;
@@ -23,7 +40,14 @@ protected:
     bool isWritable(quint32 root) const override;
 
 private:
+    void watchPaths();
+    void fileMayHaveChanged();
+
     QString m_folder;
+    std::function<void()> m_onChange;
+    std::unique_ptr<QFileSystemWatcher> m_watcher;
+    std::unique_ptr<QTimer> m_settle;
+    QByteArray m_seen;
 };
 
 } // namespace velmora::platform

@@ -135,6 +135,9 @@ signals:
     // A page asked for a new window and the host neither cancelled nor handed
     // a control: the host may open the address in the desktop's own browser.
     void NewWindowToPlatform(const QString &url);
+    // The page went on opening windows by itself after the bound of a page
+    // load; further ones are refused. Raised once per page load.
+    void NewWindowsRefused();
 };
 
 } // namespace velmora::platform

@@ -1,0 +1,41 @@
+#include "EngineContentInterceptor.h"
+
+#include "EngineStillFrames.h"
+#include "EngineWebBrowser.h"
+
+#include <QWebEngineUrlRequestInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace velmora::platform {
+
+EngineContentInterceptor::EngineContentInterceptor(const EngineWebBrowserFactory *factory,
+                                                   QWebEngineUrlRequestInterceptor *next,
+                                                   QObject *parent)
+    : QWebEngineUrlRequestInterceptor(parent)
+    , m_factory(factory)
+    , m_next(next)
+{
+}
+
+void EngineContentInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
+{
+    if (m_next) {
+        m_next->interceptRequest(info);
+        if (info.changed())
+            return;
+    }
+    if (!m_factory || info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeImage)
+        return;
+    const ContentSettings &content = m_factory->contentSettings();
+    if (!content.pictures) {
+        info.block(true);
+        return;
+    }
+    const QString scheme = info.requestUrl().scheme();
+    if (!content.animations && (scheme == "http"_L1 || scheme == "https"_L1)
+        && info.requestMethod() == "GET" && EngineStillFrames::isRegistered())
+        info.redirect(EngineStillFrames::stillUrl(info.requestUrl()));
+}
+
+} // namespace velmora::platform
