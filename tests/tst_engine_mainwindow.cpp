@@ -2,8 +2,12 @@
 
 #include "EventLoop.h"
 #include "HttpServer.h"
+#include "LocalHostLookups.h"
 #include "ProgramFixture.h"
+#include "PageScript.h"
 #include "TabRowReading.h"
+
+#include "EngineWebBrowser.h"
 
 #include "FakeSystemFacts.h"
 #include "Program.h"
@@ -14,6 +18,8 @@
 #include "WebBrowser.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTcpServer>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
@@ -47,6 +53,9 @@ private slots:
     void backAndForward();
     void windowOpenGetsTabAndWindowCloseLosesIt();
     void addressBarEnterOpensPage();
+    void failedNavigationLeavesNoHistoryRow_data();
+    void failedNavigationLeavesNoHistoryRow();
+    void typingSurvivesBusyTabs();
 
 private:
     HttpServer m_server;
@@ -55,7 +64,22 @@ private:
 
 void tst_EngineMainWindow::initTestCase()
 {
+    velmora::test::keepHostLookupsLocal();
     QVERIFY(m_server.isListening());
+    // Pages that keep changing: their address by the history interface and
+    // their title, every 100 ms; the page counts the keys it gets.
+    m_server.setPage(QStringLiteral("/pushing.html"), QStringLiteral("Count 0"),
+                     QStringLiteral("<script>var n = 0;"
+                                    "setInterval(function () { n++;"
+                                    " history.pushState({}, '', '?n=' + n);"
+                                    " document.title = 'Count ' + n; }, 100);</script>"));
+    m_server.setPage(QStringLiteral("/counting.html"), QStringLiteral("Inbox (0)"),
+                     QStringLiteral("<input id='box' autofocus><script>var n = 0, keys = 0;"
+                                    "document.addEventListener('keydown', function () {"
+                                    " keys++; }, true);"
+                                    "setInterval(function () { n++;"
+                                    " document.title = 'Inbox (' + n + ')'; }, 100);"
+                                    "</script>"));
     m_server.setPage(QStringLiteral("/a.html"), QStringLiteral("Page A"),
                      QStringLiteral("<a id='b' href='b.html'>to b</a>"));
     m_server.setPage(QStringLiteral("/b.html"), QStringLiteral("Page B"),
@@ -160,6 +184,86 @@ void tst_EngineMainWindow::addressBarEnterOpensPage()
     QCOMPARE(main.Combo1->itemText(0), host);
     QCOMPARE(m_fx->env.readProgramFile(QStringLiteral("WebHis.dat")),
              QByteArray("\"" + host.toLatin1() + "\"\r\n"));
+}
+
+void tst_EngineMainWindow::failedNavigationLeavesNoHistoryRow_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("unknown host") << QStringLiteral("http://nonexistent-host.invalid/");
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    QTest::newRow("refused port") << QStringLiteral("http://127.0.0.1:%1/x").arg(port);
+}
+
+void tst_EngineMainWindow::failedNavigationLeavesNoHistoryRow()
+{
+    QFETCH(QString, address);
+    const QUrl a = m_server.url(QStringLiteral("/a.html"));
+    frmMain &main = m_fx->start(a.toString());
+    QVERIFY(spinUntil([&] { return shows(main, 1, a); }));
+    const QByteArray history =
+        "\"127.0.0.1:" + QByteArray::number(m_server.port()) + "\"\r\n";
+    QCOMPARE(m_fx->env.readProgramFile(QStringLiteral("WebHis.dat")), history);
+
+    main.Combo1->setEditText(address);
+    QTest::keyClick(main.Combo1, Qt::Key_Return);
+    auto *web = main.web(1);
+    QVERIFY(spinUntil([&] { return web->LocationURL().endsWith(u'#' + address) && !web->Busy(); }));
+    // The error page is no visit: the address bar shows what was asked for.
+    QCOMPARE(main.Combo1->currentText(), address);
+    QCOMPARE(main.Combo1->count(), 1);
+    QCOMPARE(m_fx->env.readProgramFile(QStringLiteral("WebHis.dat")), history);
+}
+
+// Keys typed into the address bar while a background tab moves through its
+// history and both tabs change their titles all stay in the box.
+void tst_EngineMainWindow::typingSurvivesBusyTabs()
+{
+    const QUrl pushing = m_server.url(QStringLiteral("/pushing.html"));
+    const QUrl counting = m_server.url(QStringLiteral("/counting.html"));
+    const QUrl b = m_server.url(QStringLiteral("/b.html"));
+    frmMain &main = m_fx->start(pushing.toString());
+    main.show();
+    QApplication::setActiveWindow(&main);
+    main.activateWindow();
+    if (!QTest::qWaitForWindowActive(&main))
+        QSKIP("the platform cannot activate a window");
+    QVERIFY(spinUntil([&] { return main.web(1)->LocationURL().contains(QStringLiteral("?n=")); }));
+    main.mnuNew->trigger();
+    QCOMPARE(main.currentTabNumber(), 2);
+    main.web(2)->Navigate2(counting.toString());
+    QVERIFY(spinUntil([&] {
+        return main.Tabstrip1->tabCaption(2).startsWith(QStringLiteral("Inbox (")) &&
+               !main.web(2)->Busy();
+    }));
+
+    // The loaded page has had the focus it asks for; the user clicks into
+    // the address bar.
+    QVERIFY(spinUntil([&] { return !main.pageFocusPending; }));
+    main.Combo1->setFocus(Qt::MouseFocusReason);
+    main.Combo1->lineEdit()->selectAll();
+    const QString typed = b.toString();
+    const QString caption1 = main.Tabstrip1->tabCaption(1);
+    for (const QChar c : typed) {
+        // Each key goes where the keyboard focus is, as the user's would.
+        QWidget *focused = QApplication::focusWidget();
+        QVERIFY(focused);
+        QTest::keyClicks(focused, QString(c));
+        velmora::test::settle(40);
+    }
+    QVERIFY(main.Tabstrip1->tabCaption(1) != caption1); // the pages kept changing
+    QCOMPARE(main.Combo1->currentText(), typed);
+    QCOMPARE(main.FocusOwner, 1);
+    const QVariant pageKeys = velmora::test::runScript(
+        static_cast<velmora::platform::EngineWebBrowser *>(main.web(2))->page(),
+        QStringLiteral("keys"), 10000);
+    QCOMPARE(pageKeys.toInt(), 0);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(spinUntil([&] { return shows(main, 2, b); }));
+    QVERIFY(main.web(1)->LocationURL().startsWith(pushing.toString()));
 }
 
 QTEST_MAIN(tst_EngineMainWindow)

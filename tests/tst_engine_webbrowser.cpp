@@ -1,6 +1,8 @@
 #include "EngineWebBrowser.h"
 #include "EventLoop.h"
 #include "HttpServer.h"
+#include "LinuxSystemFacts.h"
+#include "LocalHostLookups.h"
 #include "PageScript.h"
 #include "PageEventLog.h"
 #include "TestEnvironment.h"
@@ -11,6 +13,7 @@
 #include <QTimer>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
@@ -120,6 +123,8 @@ private slots:
     void mouseOverPage_raisesOnmousemove();
     void execWB_editsInPageOrAsksHost();
     void releasePage_thenNavigateAgain();
+    void failedNavigation_showsErrorPageLocation_data();
+    void failedNavigation_showsErrorPageLocation();
     void factoryDestruction_releasesPagesFirst();
 
 private:
@@ -136,6 +141,7 @@ private:
 void tst_EngineWebBrowser::initTestCase()
 {
     m_env = std::make_unique<velmora::test::TestEnvironment>();
+    velmora::test::keepHostLookupsLocal();
     m_server = new velmora::test::HttpServer(this);
     QVERIFY(m_server->isListening());
     m_server->setPage(u"/a"_s, u"Page A"_s, u"<p>a</p>"_s);
@@ -602,6 +608,55 @@ void tst_EngineWebBrowser::factoryDestruction_releasesPagesFirst()
     QVERIFY(!browser->hasPage());
     settle(200);
     QCOMPARE(m_server->requestCount(u"/b"_s), 0);
+}
+
+void tst_EngineWebBrowser::failedNavigation_showsErrorPageLocation_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("unknown host") << u"http://nonexistent-host.invalid/"_s;
+    // A port that nobody listens on any more.
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    QTest::newRow("refused port") << u"http://127.0.0.1:%1/page"_s.arg(port);
+}
+
+// The engine commits its own error page under the address that failed; the
+// host sees it as an error page that wraps that address.
+void tst_EngineWebBrowser::failedNavigation_showsErrorPageLocation()
+{
+    QFETCH(QString, address);
+    WebBrowser *browser = makeBrowser();
+    EventLog log(browser);
+    QVERIFY(load(browser, log, u"/a"_s));
+    log.events.clear();
+    const QString errorPage = u"res://"_s + LinuxSystemFacts().systemDirectory()
+                              + u"\\shdoclc.dll/dnserror.htm#"_s + address;
+
+    browser->Navigate2(address);
+    QVERIFY(spinUntil([&] { return log.has(u"DownloadComplete"_s) && !browser->Busy(); }));
+    QCOMPARE(browser->LocationURL(), errorPage);
+    QStringList completes = log.events.filter(QRegularExpression(u"^NavigateComplete "_s));
+    QVERIFY(!completes.isEmpty());
+    QCOMPARE(completes.last(), u"NavigateComplete "_s + errorPage);
+    QVERIFY(log.has(u"DocumentComplete "_s + errorPage));
+    QVERIFY(log.events.indexOf(completes.last()) < log.events.indexOf(u"DocumentComplete "_s + errorPage));
+
+    // Opening the error page's location asks for the address again.
+    log.events.clear();
+    browser->Navigate2(errorPage);
+    QVERIFY(spinUntil([&] { return log.has(u"DownloadComplete"_s) && !browser->Busy(); }));
+    QCOMPARE(log.events.first(), u"Before "_s + address);
+    QCOMPARE(browser->LocationURL(), errorPage);
+
+    // A page that loads is no error page.
+    log.events.clear();
+    QVERIFY(load(browser, log, u"/b"_s));
+    QCOMPARE(browser->LocationURL(), m_server->url(u"/b"_s).toString());
+    browser->GoBack();
+    QVERIFY(spinUntil([&] { return log.has(u"DocumentComplete "_s + errorPage) && !browser->Busy(); }));
+    QCOMPARE(browser->LocationURL(), errorPage);
 }
 
 QTEST_MAIN(tst_EngineWebBrowser)

@@ -139,6 +139,8 @@ void tst_MainWindowTabRow::captionChangeLeavesFocus()
     fx.system().foreground = true;
     main.FocusOwner = 1; // the user types in the address bar
     main.Combo1->setEditText(QStringLiteral("typed"));
+    main.podskazka->addItem(QStringLiteral("typed.example"));
+    main.podskazka->show();
     const int focusCalls = fx.web(2)->calls.setFocus;
 
     fx.web(titled)->fakeTitle(QStringLiteral("(3) Inbox"));
@@ -147,10 +149,12 @@ void tst_MainWindowTabRow::captionChangeLeavesFocus()
     QCOMPARE(fx.web(2)->calls.setFocus, focusCalls);
     QCOMPARE(main.currentTabNumber(), 2);
     QCOMPARE(main.Combo1->currentText(), QStringLiteral("typed"));
+    QVERIFY(!main.podskazka->isHidden());
 
     // A real switch still puts the focus into the page.
     main.Tabstrip1->setValue(1);
     QCOMPARE(main.FocusOwner, 2);
+    QVERIFY(main.podskazka->isHidden());
     QVERIFY(fx.web(1)->calls.setFocus > 0);
 }
 

@@ -27,9 +27,14 @@ public:
 
     ~EditTextKeeper()
     {
-        if (!m_edit || m_box->lineEdit() != m_edit || m_edit->text() == m_text)
+        if (!m_edit || m_box->lineEdit() != m_edit)
             return;
-        m_edit->setText(m_text);
+        if (m_edit->text() == m_text && m_edit->cursorPosition() == m_cursor
+            && m_edit->selectionStart() == m_selectionStart
+            && m_edit->selectionLength() == m_selectionLength)
+            return;
+        if (m_edit->text() != m_text)
+            m_edit->setText(m_text);
         if (m_selectionStart >= 0 && m_selectionLength > 0) {
             // The caret stays at the end where the selection was made from.
             if (m_cursor == m_selectionStart)

@@ -34,7 +34,9 @@ void frmMain::Tabstrip1_change()
     const bool captionLet = std::exchange(m_captionLetPending, false);
     bool reshowOnly = false;
     step([&] { reshowOnly = captionLet && n() == currentTab; });
-    step([&] { podskazka->hide(); });
+    // The suggestions under what the user types stay too.
+    if (!reshowOnly)
+        step([&] { podskazka->hide(); });
     step([&] { web(n())->widget()->raise(); });
     step([&] { currentTab = n(); });
     step([&] {
