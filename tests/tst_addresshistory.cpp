@@ -51,6 +51,7 @@ private slots:
     void emptyValuesAreDroppedByLoadAndSave();
     void loadYieldsBeforeEachValue();
     void damagedFileIsKeptBeforeRewrite();
+    void openQuoteInTheMiddle();
     void copiesAreNeverOverwritten();
     void saveRefusedWhileCopyCannotBeMade();
     void laterGoodReadStillKeepsDamage();
@@ -190,14 +191,16 @@ void tst_AddressHistory::damagedFileIsKeptBeforeRewrite()
     m_env->writeProgramFile(u"WebHis.dat"_s, damaged);
     QComboBox Combo1;
     m_history->loadHistory(Combo1);
-    QCOMPARE(itemsOf(Combo1), (QStringList{u"a"_s, u"b"_s}));
+    // The records on both sides of the open quote are read.
+    QCOMPARE(itemsOf(Combo1), (QStringList{u"a"_s, u"b"_s, u"broken"_s, u"c"_s}));
     QVERIFY(m_history->hasPendingDamage());
     QVERIFY(!QFile::exists(path(u"WebHis.dat.bad"_s)));  // nothing written by a load
 
     Combo1.insertItem(0, u"new"_s);
     QVERIFY(m_history->saveHistory(Combo1));
     QCOMPARE(m_env->readProgramFile(u"WebHis.dat.bad"_s), damaged);
-    QCOMPARE(m_env->readProgramFile(u"WebHis.dat"_s), QByteArray("\"new\"\r\n\"a\"\r\n\"b\"\r\n"));
+    QCOMPARE(m_env->readProgramFile(u"WebHis.dat"_s),
+             QByteArray("\"new\"\r\n\"a\"\r\n\"b\"\r\n\"broken\"\r\n\"c\"\r\n"));
     QVERIFY(!m_history->hasPendingDamage());
 
     // Later saves leave the copy alone and make no more.
@@ -205,6 +208,21 @@ void tst_AddressHistory::damagedFileIsKeptBeforeRewrite()
     QVERIFY(m_history->saveHistory(Combo1));
     QCOMPARE(m_env->readProgramFile(u"WebHis.dat.bad"_s), damaged);
     QCOMPARE(QDir(m_env->programDir()).entryList({u"WebHis.dat.bad*"_s}).size(), 1);
+}
+
+void tst_AddressHistory::openQuoteInTheMiddle()
+{
+    // The open quote would swallow the next record's line break and lose the
+    // host behind it, with no sign that anything was wrong.
+    const QByteArray bytes("\"a\"\r\n\"lost\r\n\"host.example\"\r\n\"d\",\"e\"\r\n");
+    m_env->writeProgramFile(u"WebHis.dat"_s, bytes);
+    bool complete = true;
+    QCOMPARE(m_history->readItems(&complete),
+             (QStringList{u"a"_s, u"lost"_s, u"host.example"_s, u"d"_s, u"e"_s}));
+    QVERIFY(!complete);
+    QVERIFY(m_history->hasPendingDamage());
+    QVERIFY(m_history->saveItems({u"a"_s}));
+    QCOMPARE(m_env->readProgramFile(u"WebHis.dat.bad"_s), bytes);
 }
 
 void tst_AddressHistory::copiesAreNeverOverwritten()
@@ -225,11 +243,11 @@ void tst_AddressHistory::copiesAreNeverOverwritten()
     const QByteArray other("\"x\"\r\n\"y");
     m_env->writeProgramFile(u"WebHis.dat"_s, other);
     m_history->loadHistory(Combo1);
-    QCOMPARE(itemsOf(Combo1), QStringList{u"x"_s});
+    QCOMPARE(itemsOf(Combo1), (QStringList{u"x"_s, u"y"_s}));
     QVERIFY(m_history->saveHistory(Combo1));
     QCOMPARE(m_env->readProgramFile(u"WebHis.dat.bad"_s), damaged);
     QCOMPARE(m_env->readProgramFile(u"WebHis.dat.bad.2"_s), other);
-    QCOMPARE(m_env->readProgramFile(u"WebHis.dat"_s), QByteArray("\"x\"\r\n"));
+    QCOMPARE(m_env->readProgramFile(u"WebHis.dat"_s), QByteArray("\"x\"\r\n\"y\"\r\n"));
 }
 
 void tst_AddressHistory::saveRefusedWhileCopyCannotBeMade()
@@ -249,7 +267,8 @@ void tst_AddressHistory::saveRefusedWhileCopyCannotBeMade()
     QFile::remove(path(u"WebHis.dat.bad.500"_s));
     QVERIFY(m_history->saveHistory(Combo1));
     QCOMPARE(m_env->readProgramFile(u"WebHis.dat.bad.500"_s), damaged);
-    QCOMPARE(m_env->readProgramFile(u"WebHis.dat"_s), QByteArray("\"a\"\r\n\"b\"\r\n"));
+    QCOMPARE(m_env->readProgramFile(u"WebHis.dat"_s),
+             QByteArray("\"a\"\r\n\"b\"\r\n\"broken\"\r\n\"c\"\r\n"));
 }
 
 void tst_AddressHistory::laterGoodReadStillKeepsDamage()

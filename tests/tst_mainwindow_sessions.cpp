@@ -22,7 +22,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
+#include <QUrl>
 #include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
@@ -137,6 +140,7 @@ private slots:
     void finalAutosaveAtExit_data();
     void finalAutosaveAtExit();
     void autosaveKeepsAddressOutsideCodePage();
+    void homePageOutsideCodePageSurvives();
     void selectiveCommands();
 };
 
@@ -476,6 +480,30 @@ void tst_MainWindowSessions::autosaveKeepsAddressOutsideCodePage()
     w.autosave_Timer();
     QCOMPARE(readFile(autosavePath(fx)),
              QByteArray("\"http://last.example/%E4%B8%AD%E6%96%87.html\"\r\n"));
+}
+
+void tst_MainWindowSessions::homePageOutsideCodePageSurvives()
+{
+    ProgramFixture fx;
+    frmMain &w = startQuiet(fx);
+    const QUrl page(u"http://127.0.0.1:8080/中文.html"_s);
+    w.actionNamed(u"mnuOptions"_s)->trigger();
+    velmora::windows::frmOptions &options = fx.program().options();
+    options.txtHUrl->setText(page.toString());
+    options.cmdApply->click();
+    // Nothing is cached: Home reads the file as a new start would.
+    w.goHome();
+    QCOMPARE(QUrl(fx.web(1)->calls.navigations.last()), page);
+
+    // A session holding that page opens it again.
+    const QString path = programFile(fx, u"tabs.btl"_s);
+    fx.dialogs().answerFile(path);
+    w.mnuSaveTabs_Click();
+    fx.dialogs().answerFile(path);
+    fx.dialogs().answerMsgBox(MsgResult::No);
+    w.mnuLoadTabs_Click();
+    QCOMPARE(openTabs(w), (QList<int>{1, 2}));
+    QCOMPARE(QUrl(fx.web(2)->calls.navigations.value(0)), page);
 }
 
 void tst_MainWindowSessions::selectiveCommands()

@@ -90,7 +90,9 @@ private slots:
 
     void readOnlyRootKeepsValuesAndHidesStrings();
     void instancesShareTheFile();
+    void damagedFileReadsEmptyAndIsReplaced_data();
     void damagedFileReadsEmptyAndIsReplaced();
+    void damagedFileStaysWhenNoCopyCanBeMade();
 
 private:
     static void addStores();
@@ -332,20 +334,64 @@ void tst_Registry::instancesShareTheFile()
     QCOMPARE(regReadDword(third, HKEY_LOCAL_MACHINE, mainKey, u"Flags"_s), 3);
 }
 
+void tst_Registry::damagedFileReadsEmptyAndIsReplaced_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("cut short") << QByteArray("{ \"HKEY_CURRENT_USER\": { \"Software\\\\X\": {");
+    QTest::newRow("not an object") << QByteArray("[1, 2]");
+    QTest::newRow("not json") << QByteArray("\xff\xfe garbage");
+}
+
 void tst_Registry::damagedFileReadsEmptyAndIsReplaced()
 {
+    QFETCH(QByteArray, bytes);
     FileRegistry registry;
     QDir().mkpath(QFileInfo(registry.filePath()).absolutePath());
     {
         QFile file(registry.filePath());
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("{ not json");
+        file.write(bytes);
     }
+    auto read = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QString bad = registry.filePath() + u".bad"_s;
     QCOMPARE(regReadString(registry, HKEY_CURRENT_USER, mainKey, u"Play_Animations"_s),
              QString());
+    QCOMPARE(regReadDword(registry, HKEY_CURRENT_USER, mainKey, u"Play_Animations"_s), 0);
+    // Reading changes nothing.
+    QCOMPARE(read(registry.filePath()), bytes);
+    QVERIFY(!QFile::exists(bad));
+
+    // The first change keeps the damaged bytes beside the file.
     regWriteString(registry, HKEY_CURRENT_USER, mainKey, u"Play_Animations"_s, u"yes"_s);
     QCOMPARE(regReadString(FileRegistry(), HKEY_CURRENT_USER, mainKey, u"Play_Animations"_s),
              u"yes"_s);
+    QCOMPARE(read(bad), bytes);
+    regWriteString(registry, HKEY_CURRENT_USER, mainKey, u"Play_Videos"_s, u"no"_s);
+    QCOMPARE(read(bad), bytes);
+    QVERIFY(!QFile::exists(registry.filePath() + u".bad.2"_s));
+}
+
+void tst_Registry::damagedFileStaysWhenNoCopyCanBeMade()
+{
+    // A copy that cannot be made stops the write: nothing is lost.
+    const QByteArray bytes("{ broken");
+    FileRegistry registry;
+    const QString bad = registry.filePath() + u".bad"_s;
+    QVERIFY(QDir().mkpath(bad));
+    for (int n = 2; n <= 1000; ++n)
+        QVERIFY(QDir().mkpath(registry.filePath() + u".bad."_s + QString::number(n)));
+    {
+        QFile file(registry.filePath());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    regWriteString(registry, HKEY_CURRENT_USER, mainKey, u"Play_Animations"_s, u"no"_s);
+    QFile file(registry.filePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), bytes);
 }
 
 QTEST_GUILESS_MAIN(tst_Registry)

@@ -10,10 +10,18 @@
 #include "OneValueFiles.h"
 #include "ProgramFolder.h"
 #include "SettingsStore.h"
+#include "StaleFiles.h"
 #include "Steps.h"
 #include "TabHelpers.h"
+#include "FavoritesStore.h"
+#include "platform/ShellFavorites.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <QWidget>
+
+using namespace Qt::StringLiterals;
 
 namespace velmora {
 
@@ -74,9 +82,28 @@ void Program::closeFromOutside(int unloadMode, bool loopEnded)
         system().terminateProcess(0);
 }
 
+void Program::removeStaleFiles()
+{
+    using services::removeStaleFiles;
+    removeStaleFiles(m_folder->path(),
+                     {u"home.dat"_s, u"web_nw.dat"_s, u"mode.dat"_s, u"exit.dat"_s,
+                      u"WebHis.dat"_s, u"db.tdb"_s, u"autosave.btl"_s, u"crash!$#"_s});
+    removeStaleFiles(QFileInfo(m_settings->filePath()).absolutePath(),
+                     {QFileInfo(m_settings->filePath()).fileName(), u"registry.json"_s,
+                      u"offline"_s});
+    if (m_platform.favorites) {
+        const QString favorites = m_platform.favorites->favoritesFolder();
+        removeStaleFiles(favorites, {u"*.url"_s});
+        removeStaleFiles(QDir(favorites).filePath(QString::fromUtf16(services::favorites::ExportFolder)),
+                         {u"*.url"_s});
+    }
+}
+
 void Program::start(const QString &commandLine)
 {
     m_commandLine = commandLine;
+    // Left by an instance killed while it wrote.
+    removeStaleFiles();
     // Standard buttons and dialogs speak the language the run starts in.
     services::step([&] {
         const QString dir = m_folder->path();

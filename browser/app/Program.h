@@ -85,6 +85,9 @@ public:
     // Opens the main window the way a start from the command line does.
     void start(const QString &commandLine);
     QString commandLine() const { return m_commandLine; }
+    // Removes the temporary and lock files that instances killed while
+    // writing left in the program's folders (StaleFiles.h).
+    void removeStaleFiles();
     // Closes the program for a reason that is not the user's (unloadMode of
     // mainwindow/UnloadMode.h): no question, the usual final saves, exit code
     // 0. loopEnded: the event loop will not run again, so the process ends

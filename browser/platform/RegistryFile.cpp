@@ -1,5 +1,6 @@
 #include "RegistryFile.h"
 
+#include "DamagedCopies.h"
 #include "FileInternetState.h"
 
 #include <QDir>
@@ -49,10 +50,20 @@ long FileRegistry::change(const std::function<long(RegistryTree &)> &edit)
     QLockFile lock(path + u".lock"_s);
     // A writer that holds the lock too long loses it rather than the change.
     takeLock(lock);
-    RegistryTree tree = load();
+    QByteArray stored;
+    QFile current(path);
+    if (current.open(QIODevice::ReadOnly))
+        stored = current.readAll();
+    else if (current.exists())
+        return AccessDenied;
+    bool damaged = false;
+    RegistryTree tree = RegistryTree::fromJson(stored, &damaged);
     const long status = edit(tree);
     if (status != Success)
         return status;
+    // Values that could not be read are kept beside the file, not lost.
+    if (damaged && !keepDamagedCopy(path, stored))
+        return AccessDenied;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(tree.toJson()) < 0 || !file.commit())
         return AccessDenied;

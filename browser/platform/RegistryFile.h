@@ -14,7 +14,9 @@ namespace velmora::platform {
 // The registry of this program: one file of our own (registry.json in
 // <config home>/olk_Browser), shared by every running instance. Nothing is
 // cached: each call reads the file, and each change re-reads it, applies
-// itself and replaces the file in one step under a lock file. Every root is
+// itself and replaces the file in one step under a lock file. A damaged
+// file reads as empty and is left alone until a value is written; the write
+// first keeps its bytes as "registry.json.bad" (see DamagedCopies.h). Every root is
 // the user's own; a folder the user cannot write makes every root read-only.
 class FileRegistry final : public TreeRegistry
 {

@@ -160,10 +160,15 @@ QByteArray RegistryTree::toJson() const
     return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }
 
-RegistryTree RegistryTree::fromJson(const QByteArray &json)
+RegistryTree RegistryTree::fromJson(const QByteArray &json, bool *damaged)
 {
     RegistryTree tree;
-    const QJsonObject top = QJsonDocument::fromJson(json).object();
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (damaged)
+        *damaged = !json.trimmed().isEmpty()
+                   && (error.error != QJsonParseError::NoError || !document.isObject());
+    const QJsonObject top = document.object();
     for (quint32 root : roots) {
         const QJsonObject keys = top.value(registryRootName(root)).toObject();
         for (auto k = keys.constBegin(); k != keys.constEnd(); ++k) {

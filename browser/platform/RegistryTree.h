@@ -28,7 +28,9 @@ public:
     // Our own file form: JSON, one object per root, key paths as found, data
     // in hexadecimal. Damaged input gives what could be read.
     QByteArray toJson() const;
-    static RegistryTree fromJson(const QByteArray &json);
+    // *damaged: the text held something that is not our form (only blanks
+    // are not damage).
+    static RegistryTree fromJson(const QByteArray &json, bool *damaged = nullptr);
 
     // "a\\b\\" and "\\A\\B" name the same key.
     static QString normalizedPath(const QString &subKey);

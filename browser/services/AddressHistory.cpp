@@ -3,6 +3,8 @@
 #include "RuntimeError.h"
 #include "RuntimeFiles.h"
 
+#include "DamagedCopies.h"
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
@@ -10,53 +12,37 @@
 #include <QPointer>
 
 #include <exception>
+#include <stdexcept>
 
 namespace velmora::services {
 
 namespace {
 
-constexpr int MaxBadCopies = 1000;
-
-QString badPath(const QString &path, int n)
+// Every value of the file, each line read on its own: what a damaged record
+// would swallow of the lines after it is read from those lines instead. A
+// line that ends inside a quoted value gives the rest of the line.
+QList<QString> recoverValues(const QByteArray &bytes)
 {
-    return n == 1 ? QString(path + u".bad") : QString(path + u".bad." + QString::number(n));
-}
-
-// Writes bytes under the first free copy name, unless a copy with the same
-// bytes exists already. Never replaces an existing file.
-bool keepCopy(const QString &path, const QByteArray &bytes)
-{
-    for (int n = 1; n <= MaxBadCopies; ++n) {
-        const QString name = badPath(path, n);
-        QFile copy(name);
-        if (copy.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            const bool ok = copy.write(bytes) == bytes.size() && copy.flush();
-            copy.close();
-            if (!ok)
-                copy.remove();
-            return ok;
-        }
-        if (!QFileInfo::exists(name))
-            return false;
-        try {
-            if (runtime::readWholeFile(name) == bytes)
-                return true;
-        } catch (const std::exception &) {
+    QList<QString> values;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = start;
+        while (end < bytes.size() && bytes.at(end) != '\r' && bytes.at(end) != '\n')
+            ++end;
+        const QByteArray line = bytes.mid(start, end - start);
+        start = end + 1;
+        runtime::ValueReader reader(line);
+        while (!reader.atEnd()) {
+            try {
+                values.append(reader.readText());
+            } catch (const std::exception &) {
+                values.append(
+                    runtime::decodeAnsi(line.mid(line.lastIndexOf('"') + 1)).trimmed());
+                break;
+            }
         }
     }
-    return false;
-}
-
-// Moves a file that cannot be opened to the first free copy name.
-bool moveAside(const QString &path)
-{
-    for (int n = 1; n <= MaxBadCopies; ++n) {
-        const QString name = badPath(path, n);
-        if (QFileInfo::exists(name))
-            continue;
-        return QFile::rename(path, name);
-    }
-    return false;
+    return values;
 }
 
 } // namespace
@@ -96,11 +82,15 @@ QList<QString> AddressHistory::readValues(bool *complete, bool *missing)
     runtime::ValueReader reader(bytes);
     while (!reader.atEnd()) {
         try {
-            values.append(reader.readText());
+            const QString value = reader.readText();
+            // A quote left open runs into the next records: the file is damaged.
+            if (value.contains(u'\r') || value.contains(u'\n'))
+                throw std::runtime_error("line break inside a value");
+            values.append(value);
         } catch (const std::exception &) {
             noteDamage(bytes);
             *complete = false;
-            break;
+            return recoverValues(bytes);
         }
     }
     return values;
@@ -144,12 +134,12 @@ bool AddressHistory::keepDamagedFiles()
     const QString path = filePath();
     if (m_unopenable) {
         QFile file(path);
-        if (file.exists() && !file.open(QIODevice::ReadOnly) && !moveAside(path))
+        if (file.exists() && !file.open(QIODevice::ReadOnly) && !platform::moveDamagedAside(path))
             return false;
         m_unopenable = false;
     }
     while (!m_damaged.isEmpty()) {
-        if (!keepCopy(path, m_damaged.first()))
+        if (!platform::keepDamagedCopy(path, m_damaged.first()))
             return false;
         m_damaged.removeFirst();
     }

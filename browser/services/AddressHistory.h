@@ -56,7 +56,6 @@ private:
     QList<QString> readValues(bool *complete, bool *missing);
     void noteDamage(const QByteArray &bytes);
     bool keepDamagedFiles();
-    QString freeBadPath(const QByteArray *sameAs, bool *alreadyKept) const;
 
     ProgramFolder m_folder;
     QList<QByteArray> m_damaged;  // contents of unreadable files not yet copied aside

@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <optional>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -130,30 +132,41 @@ QString readProfileText(const QString &text, const QString &section, const QStri
     return limited(defaultValue);
 }
 
-QString readIniString(const QString &section, const QString &key, const QString &defaultValue,
-                      const QString &file)
-{
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return limited(defaultValue);
-    return readProfileString(f.read(ShortcutReadLimit), section, key, defaultValue);
-}
+namespace {
 
-QString readShortcutUrl(const QByteArray &nativePath)
+// The first bytes of a regular file; nothing for a pipe or a device, which
+// could block or never end, nor for a file that cannot be opened.
+std::optional<QByteArray> readRegularFile(const QByteArray &nativePath)
 {
     const int fd = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
-        return QString();
+        return std::nullopt;
+    std::optional<QByteArray> bytes;
     struct stat info = {};
-    QByteArray bytes;
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
         QFile file;
         if (file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
             bytes = file.read(ShortcutReadLimit);
     }
     ::close(fd);
-    return readProfileString(bytes, QStringLiteral("InternetShortcut"), QStringLiteral("URL"),
-                             QString());
+    return bytes;
+}
+
+} // namespace
+
+QString readIniString(const QString &section, const QString &key, const QString &defaultValue,
+                      const QString &file)
+{
+    const std::optional<QByteArray> bytes = readRegularFile(QFile::encodeName(file));
+    if (!bytes)
+        return limited(defaultValue);
+    return readProfileString(*bytes, section, key, defaultValue);
+}
+
+QString readShortcutUrl(const QByteArray &nativePath)
+{
+    return readProfileString(readRegularFile(nativePath).value_or(QByteArray()),
+                             QStringLiteral("InternetShortcut"), QStringLiteral("URL"), QString());
 }
 
 } // namespace velmora::services

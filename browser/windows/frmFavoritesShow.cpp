@@ -178,6 +178,7 @@ void frmFavoritesShow::Form_Load()
                                                          u"itself)"),
                                         QString(), -1);
         note->setFlags(Qt::ItemIsEnabled);
+        note->setToolTip(0, note->text(0));
         note->setData(0, Qt::CheckStateRole, QVariant());
     }
     m_filling = false;
