@@ -14,6 +14,7 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineScript>
+#include <QWebEngineSettings>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -241,6 +242,7 @@ void EngineWebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
         m_swallowing = false;
         m_loading = true;
         m_popups.newPage();
+        m_page->settings()->resetAttribute(QWebEngineSettings::JavascriptCanOpenWindows);
         m_committed = false;
         emit ProgressChange(0, 100);
         return;
@@ -307,6 +309,9 @@ void EngineWebBrowser::refreshDocumentTitle()
 void EngineWebBrowser::onNewWindowRequested(QWebEngineNewWindowRequest &request)
 {
     if (!m_popups.admit(request.isUserInitiated())) {
+        // The rest of this load's windows are refused by the engine itself,
+        // before it builds a page for each; clicks still open theirs.
+        m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
         if (m_popups.takeNotice())
             emit NewWindowsRefused();
         return;
