@@ -139,6 +139,7 @@ private slots:
     void pictures_data();
     void pictures();
     void picturesOffRefreshShowsNone();
+    void picturesOffHidesCachedAndShownPictures();
     void animatedPictureStandsStill_data();
     void animatedPictureStandsStill();
     void soundsMutePagesOldAndNew();
@@ -164,10 +165,9 @@ void tst_EngineContentSwitches::initTestCase()
     m_env = std::make_unique<velmora::test::TestEnvironment>();
     m_server = new velmora::test::HttpServer(this);
     QVERIFY(m_server->isListening());
-    // Kept by the engine's cache for an hour: the server's type line carries
-    // the header along.
-    m_server->setResource(u"/pic.png"_s, "image/png\r\nCache-Control: max-age=3600",
-                          pngPicture());
+    m_server->setResource(u"/pic.png"_s, "image/png", pngPicture());
+    m_server->setCacheable(u"/pic.png"_s);
+    m_server->setPage(u"/same-picture"_s, u"Same picture"_s, u"<img src=\"/pic.png\">"_s);
     m_server->setResource(u"/back.png"_s, "image/png", pngPicture());
     m_server->setPage(u"/pictures"_s, u"Pictures"_s,
                       u"<img src=\"/pic.png\"><div style=\"width:8px;height:8px;"
@@ -257,7 +257,9 @@ void tst_EngineContentSwitches::pictures()
     EngineWebBrowser *browser = makeBrowser();
     QVERIFY(load(browser, u"/pictures"_s));
     // The page's load waits for its pictures: what was fetched is all there is.
-    QCOMPARE(m_server->requestCount(u"/pic.png"_s), on ? 1 : 0);
+    // Shown pictures may come from the cache: only their absence is counted.
+    if (!on)
+        QCOMPARE(m_server->requestCount(u"/pic.png"_s), 0);
     QCOMPARE(runScript(browser->page(), u"document.images[0].naturalWidth"_s).toInt(),
              on ? 4 : 0);
     QCOMPARE(m_server->requestCount(u"/back.png"_s), on ? 1 : 0);
@@ -286,6 +288,29 @@ void tst_EngineContentSwitches::picturesOffRefreshShowsNone()
                                         u"document.images[0].naturalWidth"_s)
                  .toInt(),
              0);
+}
+
+void tst_EngineContentSwitches::picturesOffHidesCachedAndShownPictures()
+{
+    m_factory->applyContentSettings(ContentSettings{});
+    EngineWebBrowser *shown = makeBrowser();
+    QVERIFY(load(shown, u"/pictures"_s));
+    const QString visibility = u"getComputedStyle(document.images[0]).visibility"_s;
+    QCOMPARE(runScript(shown->page(), visibility).toString(), u"visible"_s);
+
+    ContentSettings settings;
+    settings.pictures = false;
+    m_factory->applyContentSettings(settings);
+    // A page already open loses its pictures at once.
+    QVERIFY(spinUntil(
+        [&] { return runScript(shown->page(), visibility).toString() == "hidden"_L1; }));
+    // Another page with a picture the engine still holds in memory does not show it.
+    QVERIFY(load(shown, u"/same-picture"_s));
+    QCOMPARE(runScript(shown->page(), visibility).toString(), u"hidden"_s);
+
+    m_factory->applyContentSettings(ContentSettings{});
+    QVERIFY(spinUntil(
+        [&] { return runScript(shown->page(), visibility).toString() == "visible"_L1; }));
 }
 
 void tst_EngineContentSwitches::animatedPictureStandsStill_data()

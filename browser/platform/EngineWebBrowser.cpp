@@ -351,8 +351,14 @@ void EngineWebBrowser::GoForward()
 
 void EngineWebBrowser::Refresh()
 {
-    if (m_page)
-        m_page->triggerAction(QWebEnginePage::Reload);
+    if (!m_page)
+        return;
+    // The engine's memory keeps the page's pictures (moving ones too) past
+    // any request: while a switch holds them back, they are asked for anew.
+    const ContentSettings &content = m_factory ? m_factory->contentSettings() : ContentSettings{};
+    m_page->triggerAction(content.pictures && content.animations
+                              ? QWebEnginePage::Reload
+                              : QWebEnginePage::ReloadAndBypassCache);
 }
 
 bool EngineWebBrowser::Silent() const
