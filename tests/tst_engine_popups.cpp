@@ -33,6 +33,7 @@ private slots:
     void init();
     void cleanup();
     void floodGetsBoundedTabsAndClickStillOpens();
+    void repeatedNoLinkKeepsStatusBar();
 
 private:
     HttpServer m_server;
@@ -99,6 +100,22 @@ void tst_EnginePopups::floodGetsBoundedTabsAndClickStillOpens()
     }
     QCOMPARE(m_server.requestCount(QStringLiteral("/clicked.html")), 1);
     QVERIFY(spinUntil([&] { return openTabs(main).size() == bounded + 1; }));
+}
+
+void tst_EnginePopups::repeatedNoLinkKeepsStatusBar()
+{
+    frmMain &main = m_fx->start(m_server.url(QStringLiteral("/ad.html")).toString());
+    auto *web = static_cast<EngineWebBrowser *>(main.web(1));
+    QVERIFY(spinUntil([&] { return web->page() && !web->Busy(); }));
+    main.statusPanel1->setText(QStringLiteral("notice"));
+    // A view shown under the pointer says "no link" without a link before.
+    emit web->page()->linkHovered(QString());
+    QCOMPARE(main.statusPanel1->text(), QStringLiteral("notice"));
+    const QString link = m_server.url(QStringLiteral("/clicked.html")).toString();
+    emit web->page()->linkHovered(link);
+    QCOMPARE(main.statusPanel1->text(), link);
+    emit web->page()->linkHovered(QString());
+    QCOMPARE(main.statusPanel1->text(), QString());
 }
 
 QTEST_MAIN(tst_EnginePopups)

@@ -102,8 +102,15 @@ bool EngineWebBrowser::ensurePage()
         if (m_loading && !m_swallowing)
             emit ProgressChange(progress, 100);
     });
+    // A view shown under the pointer reports "no link" again and again: only
+    // a change is news, or it wipes what the status bar just said.
     connect(m_page, &QWebEnginePage::linkHovered, this,
-            [this](const QString &url) { emit StatusTextChange(url); });
+            [this, shown = QString()](const QString &url) mutable {
+                if (url == shown)
+                    return;
+                shown = url;
+                emit StatusTextChange(url);
+            });
     connect(m_page, &QWebEnginePage::windowCloseRequested, this, [this] {
         bool cancel = false;
         emit WindowClosing(false, &cancel);
