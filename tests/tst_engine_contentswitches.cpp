@@ -142,6 +142,7 @@ private slots:
     void picturesOffHidesCachedAndShownPictures();
     void animatedPictureStandsStill_data();
     void animatedPictureStandsStill();
+    void animationsOffRefreshStillsKeptPicture();
     void soundsMutePagesOldAndNew();
     void videosStopSoundsPlay_data();
     void videosStopSoundsPlay();
@@ -174,6 +175,12 @@ void tst_EngineContentSwitches::initTestCase()
                       u"background:url(/back.png)\"></div>"_s);
     m_server->setResource(u"/moving.gif"_s, "image/gif",
                           animatedGif({qRgb(255, 0, 0), qRgb(0, 0, 255)}, 8));
+    m_server->setResource(u"/kept.gif"_s, "image/gif",
+                          animatedGif({qRgb(255, 0, 0), qRgb(0, 0, 255)}, 8));
+    m_server->setCacheable(u"/kept.gif"_s);
+    m_server->setPage(u"/kept-gif"_s, u"Kept gif"_s,
+                      u"<style>body { margin: 0 }</style>"
+                      u"<img src=\"/kept.gif\" style=\"width:64px;height:64px\">"_s);
     m_server->setPage(u"/gif"_s, u"Gif"_s,
                       u"<style>body { margin: 0 }</style>"
                       u"<img src=\"/moving.gif\" style=\"width:64px;height:64px\">"_s);
@@ -457,6 +464,48 @@ void tst_EngineContentSwitches::animationsStopped()
              on ? u"spin"_s : u"none"_s);
     QCOMPARE(runScript(browser->page(), style + u".transitionDuration"_s).toString(),
              on ? u"3s"_s : u"0s"_s);
+}
+
+// Colours seen at the middle of the top-left 64 pixels, sampled for a second.
+static QSet<QRgb> coloursSeen(EngineWebBrowser *browser)
+{
+    QSet<QRgb> seen;
+    auto *view = browser->widget()->findChild<QWidget *>();
+    if (!view)
+        return seen;
+    for (int i = 0; i < 10; ++i) {
+        QTest::qWait(110);
+        seen.insert(view->grab(QRect(0, 0, 64, 64)).toImage().pixel(32, 32) & 0xffffff);
+    }
+    return seen;
+}
+
+void tst_EngineContentSwitches::animationsOffRefreshStillsKeptPicture()
+{
+    m_factory->applyContentSettings(ContentSettings{});
+    EngineWebBrowser *browser = makeBrowser();
+    QVERIFY(load(browser, u"/kept-gif"_s));
+    QVERIFY(spinUntil([&] {
+        return runScript(browser->page(), u"document.images[0].naturalWidth"_s).toInt() == 8;
+    }));
+    QVERIFY(coloursSeen(browser).size() >= 2);
+
+    ContentSettings settings;
+    settings.animations = false;
+    m_factory->applyContentSettings(settings);
+    bool complete = false;
+    const auto connection = connect(browser, &WebBrowser::DocumentComplete, this,
+                                    [&] { complete = true; });
+    browser->Refresh();
+    QVERIFY(spinUntil([&] { return complete && !browser->Busy(); }));
+    disconnect(connection);
+    QVERIFY(spinUntil([&] {
+        return runScript(browser->page(), u"document.images[0].naturalWidth"_s).toInt() == 8;
+    }));
+    // The engine kept the moving picture in memory; Refresh shows it still.
+    const QSet<QRgb> seen = coloursSeen(browser);
+    QCOMPARE(seen.size(), 1);
+    QCOMPARE(*seen.begin(), QRgb(0xff0000));
 }
 
 int main(int argc, char **argv)
