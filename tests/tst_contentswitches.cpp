@@ -7,6 +7,7 @@
 #include "Language.h"
 #include "Program.h"
 #include "RegistryFake.h"
+#include "RegistryFile.h"
 #include "frmMain.h"
 #include "frmSplash.h"
 
@@ -14,6 +15,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace velmora;
@@ -95,6 +97,7 @@ private slots:
     void flashSwitchWritesMachineKeyAndTells();
     void pagesFollowTheSettings();
     void changeNoticeNamesRootKeyAndValue();
+    void switchReachesOtherRunningProgram();
 };
 
 void tst_ContentSwitches::freshProfileShowsTextSwitchesOff()
@@ -358,6 +361,36 @@ void tst_ContentSwitches::changeNoticeNamesRootKeyAndValue()
     QCOMPARE(services::changeNoticeText(services::engineRoot(false), u"Display Inline Images"_s),
              u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Internet Explorer\\Main\\"
              u"Display Inline Images"_s);
+}
+
+void tst_ContentSwitches::switchReachesOtherRunningProgram()
+{
+    // Two programs over one registry file, as two running instances are.
+    QTemporaryDir shared;
+    QVERIFY(shared.isValid());
+    ProgramFixture first;
+    ProgramFixture second;
+    for (ProgramFixture *fx : {&first, &second}) {
+        auto registry = std::make_unique<FileRegistry>(shared.path());
+        registry->createFile(FileRegistry::engineInstallValues());
+        fx->program().platform().registry = std::move(registry);
+    }
+    frmMain &w = first.start();
+    second.start();
+    QCOMPARE(applied(second), ContentSettings{});
+
+    openTools(w);
+    QVERIFY(ticked(w, u"mnuShowPictures"_s));
+    w.actionNamed(u"mnuShowPictures"_s)->trigger(); // off
+    ContentSettings expected;
+    expected.pictures = false;
+    QCOMPARE(applied(first), expected);
+    // The other program's pages follow within a second, its menu untouched.
+    QTRY_COMPARE_WITH_TIMEOUT(applied(second), expected, 1000);
+
+    w.actionNamed(u"mnuEnableSounds"_s)->trigger(); // off
+    expected.sounds = false;
+    QTRY_COMPARE_WITH_TIMEOUT(applied(second), expected, 1000);
 }
 
 QTEST_MAIN(tst_ContentSwitches)

@@ -42,6 +42,8 @@ class tst_Platform : public QObject
     Q_OBJECT
 
 private slots:
+    void webBrowserOfTheDesktop_data();
+    void webBrowserOfTheDesktop();
     void fakeNavigate_raisesEventsInEngineOrder_data();
     void fakeNavigate_raisesEventsInEngineOrder();
     void fakeNavigate_cancelledByHost_changesNothing();
@@ -425,6 +427,38 @@ void tst_Platform::parseMeminfo()
     QCOMPARE(status.totalPhysical, total);
     QCOMPARE(status.availablePhysical, available);
     QCOMPARE(status.memoryLoad, load);
+}
+
+void tst_Platform::webBrowserOfTheDesktop_data()
+{
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("handler");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<bool>("found");
+    QTest::newRow("nothing") << QString() << QString() << QString() << false;
+    QTest::newRow("only other programs") << QString() << u"\n"_s << u"xdg-open"_s << false;
+    QTest::newRow("BROWSER variable") << u"lynx"_s << QString() << QString() << true;
+    QTest::newRow("default handler") << QString() << u"firefox-esr.desktop\n"_s << QString()
+                                     << true;
+    QTest::newRow("browser in path") << QString() << QString() << u"x-www-browser"_s << true;
+}
+
+void tst_Platform::webBrowserOfTheDesktop()
+{
+    QFETCH(QString, variable);
+    QFETCH(QString, handler);
+    QFETCH(QString, program);
+    QFETCH(bool, found);
+    QTemporaryDir bin;
+    QVERIFY(bin.isValid());
+    if (!program.isEmpty()) {
+        QFile file(bin.filePath(program));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n");
+        file.close();
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
+    QCOMPARE(LinuxSystemFacts::hasWebBrowser(variable, handler, {bin.path()}), found);
 }
 
 void tst_Platform::memoryStatus_readsGivenFile()

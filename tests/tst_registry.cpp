@@ -1,3 +1,4 @@
+#include "ContentSettings.h"
 #include "RegistryAccess.h"
 #include "RegistryFake.h"
 #include "RegistryFile.h"
@@ -93,6 +94,9 @@ private slots:
     void damagedFileReadsEmptyAndIsReplaced_data();
     void damagedFileReadsEmptyAndIsReplaced();
     void damagedFileStaysWhenNoCopyCanBeMade();
+    void freshFileHoldsInstallValues();
+    void existingFileIsNotReinstalled();
+    void watchSeesChangesOfOtherInstances();
 
 private:
     static void addStores();
@@ -392,6 +396,59 @@ void tst_Registry::damagedFileStaysWhenNoCopyCanBeMade()
     QFile file(registry.filePath());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), bytes);
+}
+
+void tst_Registry::freshFileHoldsInstallValues()
+{
+    FileRegistry registry;
+    QVERIFY(!QFile::exists(registry.filePath()));
+    QVERIFY(registry.createFile(FileRegistry::engineInstallValues()));
+    // Every switch of the tools menu reads on, under either root, as pages show.
+    for (const quint32 root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        for (const char16_t *name : {content::Pictures, content::Videos, content::Sounds,
+                                     content::Animations})
+            QVERIFY2(readTextSwitch(registry, root, QString::fromUtf16(name)),
+                     qPrintable(QString::fromUtf16(name)));
+        QCOMPARE(engineContentSettings(registry, root), ContentSettings{});
+    }
+    QVERIFY(readFlashSwitch(registry));
+}
+
+void tst_Registry::existingFileIsNotReinstalled()
+{
+    FileRegistry registry;
+    QVERIFY(registry.createFile(FileRegistry::engineInstallValues()));
+    writeTextSwitch(registry, HKEY_LOCAL_MACHINE, QString::fromUtf16(content::Pictures), false);
+    regDeleteValue(registry, HKEY_LOCAL_MACHINE, mainKey, QString::fromUtf16(content::Sounds));
+    // The next start finds the file: the user's choice and the missing value stay.
+    QVERIFY(!FileRegistry().createFile(FileRegistry::engineInstallValues()));
+    QVERIFY(!readTextSwitch(registry, HKEY_LOCAL_MACHINE, QString::fromUtf16(content::Pictures)));
+    QVERIFY(!readTextSwitch(registry, HKEY_LOCAL_MACHINE, QString::fromUtf16(content::Sounds)));
+    QVERIFY(readTextSwitch(registry, HKEY_LOCAL_MACHINE, QString::fromUtf16(content::Videos)));
+
+    // A file that another write made first is left as it is.
+    const velmora::test::TestEnvironment other;
+    FileRegistry written;
+    regWriteString(written, HKEY_CURRENT_USER, mainKey, u"Play_Animations"_s, u"no"_s);
+    QVERIFY(!written.createFile(FileRegistry::engineInstallValues()));
+    QVERIFY(!readTextSwitch(written, HKEY_CURRENT_USER, QString::fromUtf16(content::Pictures)));
+}
+
+void tst_Registry::watchSeesChangesOfOtherInstances()
+{
+    FileRegistry watched;
+    QVERIFY(watched.createFile(FileRegistry::engineInstallValues()));
+    int calls = 0;
+    watched.watch([&] { ++calls; });
+    FileRegistry other;
+    writeTextSwitch(other, HKEY_LOCAL_MACHINE, QString::fromUtf16(content::Sounds), false);
+    QTRY_COMPARE_WITH_TIMEOUT(calls, 1, 1000);
+    // The same value written again changes nothing and is not reported.
+    writeTextSwitch(other, HKEY_LOCAL_MACHINE, QString::fromUtf16(content::Sounds), false);
+    QTest::qWait(300);
+    QCOMPARE(calls, 1);
+    writeTextSwitch(other, HKEY_LOCAL_MACHINE, QString::fromUtf16(content::Sounds), true);
+    QTRY_COMPARE_WITH_TIMEOUT(calls, 2, 1000);
 }
 
 QTEST_GUILESS_MAIN(tst_Registry)

@@ -111,7 +111,6 @@ void frmMain::Web_NewWindow2([[maybe_unused]] int Index, platform::WebBrowser **
 
 void frmMain::newWindowTab(platform::WebBrowser **ppDisp, bool *Cancel)
 {
-
     // No tab beyond number 1000: such a window is refused.
     int tabs = MaxTab + 1;
     step([&] { tabs = Tabstrip1->tabs().toInt(); });

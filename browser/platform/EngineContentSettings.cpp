@@ -18,7 +18,7 @@ const QString contentScriptName = u"velmora-content"_s;
 
 // What the engine has no setting for, done in each document: videos that
 // start are stopped at once, and a style sheet of our own stops the
-// animations and transitions of the page's style sheets. Run again on an
+// animations and transitions of the page's style sheets and hides pictures. Run again on an
 // open document, it brings it in line with the new state.
 QString contentScript(const ContentSettings &content)
 {
@@ -36,29 +36,37 @@ QString contentScript(const ContentSettings &content)
     self.state = state;
     if (!state.videos)
         document.querySelectorAll('video').forEach(function (video) { video.pause(); });
-    if (state.animations) {
+    // Pictures the engine keeps in memory come without a request: they are
+    // hidden as well, and so are those of a page already shown.
+    var rules = '';
+    if (!state.animations)
+        rules += '*, *::before, *::after { animation: none !important; ' +
+            'transition: none !important; } ';
+    if (!state.pictures)
+        rules += 'img, input[type=image], svg image { visibility: hidden !important; } ' +
+            '*, *::before, *::after { background-image: none !important; ' +
+            'list-style-image: none !important; border-image: none !important; }';
+    if (!rules) {
         if (self.style)
             self.style.remove();
         return;
     }
-    if (!self.style) {
+    if (!self.style)
         self.style = document.createElement('style');
-        self.style.textContent = '*, *::before, *::after { animation: none !important; ' +
-            'transition: none !important; }';
-    }
+    self.style.textContent = rules;
     var place = function () {
         var root = document.head || document.documentElement;
         if (!root) {
             document.addEventListener('DOMContentLoaded', place, { once: true });
             return;
         }
-        if (!self.state.animations && !self.style.isConnected)
+        if (self.style.textContent && !self.style.isConnected)
             root.appendChild(self.style);
     };
     place();
-})({ videos: %1, animations: %2 });)"_s;
+})({ pictures: %1, videos: %2, animations: %3 });)"_s;
     const auto flag = [](bool on) { return on ? u"true"_s : u"false"_s; };
-    return body.arg(flag(content.videos), flag(content.animations));
+    return body.arg(flag(content.pictures), flag(content.videos), flag(content.animations));
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineScript>
+#include <QWebEngineSettings>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -102,8 +103,15 @@ bool EngineWebBrowser::ensurePage()
         if (m_loading && !m_swallowing)
             emit ProgressChange(progress, 100);
     });
+    // A view shown under the pointer reports "no link" again and again: only
+    // a change is news, or it wipes what the status bar just said.
     connect(m_page, &QWebEnginePage::linkHovered, this,
-            [this](const QString &url) { emit StatusTextChange(url); });
+            [this, shown = QString()](const QString &url) mutable {
+                if (url == shown)
+                    return;
+                shown = url;
+                emit StatusTextChange(url);
+            });
     connect(m_page, &QWebEnginePage::windowCloseRequested, this, [this] {
         bool cancel = false;
         emit WindowClosing(false, &cancel);
@@ -243,6 +251,7 @@ void EngineWebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
         m_swallowing = false;
         m_loading = true;
         m_popups.newPage();
+        m_page->settings()->resetAttribute(QWebEngineSettings::JavascriptCanOpenWindows);
         m_committed = false;
         m_errorPage.clear();
         emit ProgressChange(0, 100);
@@ -317,6 +326,9 @@ void EngineWebBrowser::refreshDocumentTitle()
 void EngineWebBrowser::onNewWindowRequested(QWebEngineNewWindowRequest &request)
 {
     if (!m_popups.admit(request.isUserInitiated())) {
+        // The rest of this load's windows are refused by the engine itself,
+        // before it builds a page for each; clicks still open theirs.
+        m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
         if (m_popups.takeNotice())
             emit NewWindowsRefused();
         return;
@@ -356,8 +368,14 @@ void EngineWebBrowser::GoForward()
 
 void EngineWebBrowser::Refresh()
 {
-    if (m_page)
-        m_page->triggerAction(QWebEnginePage::Reload);
+    if (!m_page)
+        return;
+    // The engine's memory keeps the page's pictures (moving ones too) past
+    // any request: while a switch holds them back, they are asked for anew.
+    const ContentSettings &content = m_factory ? m_factory->contentSettings() : ContentSettings{};
+    m_page->triggerAction(content.pictures && content.animations
+                              ? QWebEnginePage::Reload
+                              : QWebEnginePage::ReloadAndBypassCache);
 }
 
 bool EngineWebBrowser::Silent() const

@@ -4,7 +4,9 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QLibraryInfo>
+#include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QUrl>
 #include <QWidget>
 
@@ -100,10 +102,48 @@ MemoryStatus LinuxSystemFacts::memoryStatus() const
     return parseMeminfo(file.readAll());
 }
 
+bool LinuxSystemFacts::hasWebBrowser(const QString &browserVariable,
+                                     const QString &defaultHandler, const QStringList &searchPath)
+{
+    if (!browserVariable.trimmed().isEmpty() || !defaultHandler.trimmed().isEmpty())
+        return true;
+    static const QStringList known{
+        QStringLiteral("x-www-browser"), QStringLiteral("firefox"),
+        QStringLiteral("firefox-esr"),   QStringLiteral("chromium"),
+        QStringLiteral("google-chrome"), QStringLiteral("epiphany"),
+        QStringLiteral("konqueror"),     QStringLiteral("falkon"),
+        QStringLiteral("qutebrowser"),   QStringLiteral("midori")};
+    for (const QString &name : known) {
+        if (!QStandardPaths::findExecutable(name, searchPath).isEmpty())
+            return true;
+    }
+    return false;
+}
+
 bool LinuxSystemFacts::openInSystemBrowser(const QString &url)
 {
     const QUrl address = QUrl::fromUserInput(url);
-    return address.isValid() && QDesktopServices::openUrl(address);
+    if (!address.isValid())
+        return false;
+    // The opener starts even when no browser is behind it, and the page
+    // would be lost: a web address needs a browser first.
+    const QString scheme = address.scheme();
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https")) {
+        QString handler;
+        const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+        if (!query.isEmpty()) {
+            QProcess process;
+            process.start(query, {QStringLiteral("query"), QStringLiteral("default"),
+                                  QStringLiteral("x-scheme-handler/") + scheme});
+            if (process.waitForFinished(2000))
+                handler = QString::fromLocal8Bit(process.readAllStandardOutput());
+        }
+        const QStringList path =
+            qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+        if (!hasWebBrowser(qEnvironmentVariable("BROWSER"), handler, path))
+            return false;
+    }
+    return QDesktopServices::openUrl(address);
 }
 
 void LinuxSystemFacts::terminateProcess(int exitCode)

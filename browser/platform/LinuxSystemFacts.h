@@ -3,6 +3,7 @@
 #include "Services.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 namespace velmora::platform {
 
@@ -26,6 +27,11 @@ public:
     // MemTotal and MemAvailable (kB) of a meminfo text, in bytes, and the
     // percent in use. Without MemAvailable, MemFree counts as available.
     static MemoryStatus parseMeminfo(const QByteArray &text);
+    // Whether the desktop has a browser for a web address: one named by the
+    // BROWSER variable, the desktop's default handler of the scheme, or a
+    // known browser in the search path.
+    static bool hasWebBrowser(const QString &browserVariable, const QString &defaultHandler,
+                              const QStringList &searchPath);
 
 private:
     QString m_meminfoPath;

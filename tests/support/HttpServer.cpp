@@ -97,7 +97,9 @@ void HttpServer::onReadyRead(QTcpSocket *socket)
     const QByteArray type = ok ? found->contentType : QByteArray("text/plain");
     QByteArray reply = (ok ? "HTTP/1.0 200 OK\r\n" : "HTTP/1.0 404 Not Found\r\n");
     reply += "Content-Type: " + type + "\r\nContent-Length: " + QByteArray::number(body.size())
-             + "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n" + body;
+             + "\r\nCache-Control: "
+             + (m_cacheable.contains(path) ? QByteArray("max-age=3600") : QByteArray("no-store"))
+             + "\r\nConnection: close\r\n\r\n" + body;
     socket->write(reply);
     socket->disconnectFromHost();
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QUrl>
 
@@ -37,6 +38,10 @@ public:
     // An HTML page with this title and body markup.
     void setPage(const QString &path, const QString &title, const QString &bodyHtml = {});
 
+    // Served as fresh for an hour, so the engine may keep it in its caches
+    // (everything else is served as not to be stored).
+    void setCacheable(const QString &path) { m_cacheable.insert(path); }
+
     int requestCount(const QString &path) const;
     QStringList requestedPaths() const;
     void resetCounts();
@@ -52,6 +57,7 @@ private:
     QHash<QString, Resource> m_resources;
     QHash<QString, int> m_counts;
     QStringList m_order;
+    QSet<QString> m_cacheable;
 };
 
 } // namespace velmora::test
