@@ -6,6 +6,7 @@
 
 #include "AddressHistory.h"
 #include "Language.h"
+#include "OfflinePage.h"
 #include "OneValueFiles.h"
 #include "ProgramFolder.h"
 #include "SettingsStore.h"
@@ -25,6 +26,8 @@ Program::Program(platform::Services services)
       m_tabMaps(std::make_unique<services::TabMaps>())
 {
     m_language->setTwipsPerPixel(m_platform.system->twipsPerPixelX());
+    m_platform.browsers->setOfflinePage(
+        [this](const QString &address) { return services::offlinePageHtml(*m_language, address); });
 }
 
 Program::~Program()

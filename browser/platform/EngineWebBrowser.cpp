@@ -1,5 +1,6 @@
 #include "EngineWebBrowser.h"
 
+#include "EngineOfflineWork.h"
 #include "EnginePage.h"
 
 #include <QApplication>
@@ -46,7 +47,6 @@ EngineWebBrowser::EngineWebBrowser(EngineWebBrowserFactory *factory, QWidget *pa
     , m_factory(factory)
     , m_container(new QWidget(parent))
     , m_document(new EngineDocument(this))
-    , m_interceptor(new OfflineInterceptor(this))
 {
     auto *layout = new QVBoxLayout(m_container);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -87,7 +87,7 @@ bool EngineWebBrowser::ensurePage()
     m_view = new QWebEngineView(m_container);
     m_page = new EnginePage(m_factory->profile(), this, m_view);
     m_factory->applyContentSettingsToPage(m_page);
-    m_page->setUrlRequestInterceptor(m_interceptor);
+    m_factory->offlineWork().watchPage(m_page);
     ++m_titleChanges;
 
     connect(m_page, &QWebEnginePage::loadingChanged, this, &EngineWebBrowser::onLoadingChanged);
@@ -190,18 +190,25 @@ bool EngineWebBrowser::onNavigationRequest(const QUrl &url, int type, bool isMai
 {
     if (!isMainFrame)
         return true;
+    // Pages shown from the cache keep their real address for the host.
+    const QUrl shown = EngineOfflineWork::realForm(url);
+    // The same address turned to or from its offline form.
+    if (type == QWebEnginePage::NavigationTypeRedirect && shown == m_navigating)
+        return true;
     // A reload is no new navigation to the host.
     m_reloading = type == QWebEnginePage::NavigationTypeReload;
     if (m_reloading)
         return true;
     bool cancel = false;
-    emit BeforeNavigate2(url.toString(), &cancel);
+    emit BeforeNavigate2(shown.toString(), &cancel);
     // A cancelled request still gets a start and a stop report from the
     // engine; an accepted one for the same address supersedes it.
     if (cancel)
         m_cancelled.append(url);
     else
         m_cancelled.removeAll(url);
+    if (!cancel)
+        m_navigating = shown;
     return !cancel;
 }
 
@@ -226,7 +233,7 @@ bool EngineWebBrowser::isCommitted(const QUrl &url) const
 void EngineWebBrowser::raiseNavigateComplete(const QUrl &url)
 {
     m_committed = true;
-    emit NavigateComplete2(url.toString());
+    emit NavigateComplete2(EngineOfflineWork::realForm(url).toString());
 }
 
 void EngineWebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
@@ -256,7 +263,7 @@ void EngineWebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
         raiseNavigateComplete(url);
     // An error page is a document too: the host's per-document state ends here.
     if (m_committed || succeeded)
-        emit DocumentComplete(url.toString());
+        emit DocumentComplete(EngineOfflineWork::realForm(url).toString());
     emit DownloadComplete();
     // The bar of a finished page is empty.
     emit ProgressChange(0, 0);
@@ -284,7 +291,10 @@ void EngineWebBrowser::onTitleChanged(const QString &title)
     } else {
         m_documentTitle = title;
     }
-    emit TitleChange(title);
+    // A page without a title is named after its address, the real one.
+    emit TitleChange(EngineOfflineWork::isOfflineForm(QUrl(title))
+                         ? EngineOfflineWork::realForm(QUrl(title)).toString()
+                         : title);
 }
 
 void EngineWebBrowser::refreshDocumentTitle()
@@ -354,12 +364,12 @@ void EngineWebBrowser::setSilent(bool on)
 
 bool EngineWebBrowser::Offline() const
 {
-    return m_interceptor->offline;
+    return m_offline;
 }
 
 void EngineWebBrowser::setOffline(bool on)
 {
-    m_interceptor->offline = on;
+    m_offline = on;
 }
 
 bool EngineWebBrowser::Visible() const
@@ -384,7 +394,7 @@ QString EngineWebBrowser::LocationURL() const
     // location.
     if (!m_page || m_page->url().isEmpty())
         return QString();
-    return m_page->url().toString();
+    return EngineOfflineWork::realForm(m_page->url()).toString();
 }
 
 QString EngineWebBrowser::LocationName() const

@@ -37,6 +37,11 @@ public:
     // An HTML page with this title and body markup.
     void setPage(const QString &path, const QString &title, const QString &bodyHtml = {});
 
+    // Stops listening: every connection is refused until restart(), which
+    // listens on the same port again.
+    void stop();
+    bool restart();
+
     int requestCount(const QString &path) const;
     QStringList requestedPaths() const;
     void resetCounts();
@@ -52,6 +57,7 @@ private:
     QHash<QString, Resource> m_resources;
     QHash<QString, int> m_counts;
     QStringList m_order;
+    quint16 m_stoppedPort = 0;
 };
 
 } // namespace velmora::test
