@@ -3,6 +3,7 @@
 
 #include "EventLoop.h"
 #include "HttpServer.h"
+#include "OfflineBench.h"
 #include "TestEnvironment.h"
 
 #include "Program.h"
@@ -276,6 +277,7 @@ int main(int argc, char *argv[])
         << " MB (" << QString::number(afterThousand - oneTab, 'f', 0)
         << " MB above one open tab)" << Qt::endl;
 
+    runOfflineBench(out);
     out.flush();
     _exit(0);
 }

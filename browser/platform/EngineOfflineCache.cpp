@@ -137,7 +137,6 @@ void EngineOfflineCache::finishSave(QWebEngineDownloadRequest *download)
     m_recent.removeIf([&](const Opened &opened) { return opened.page == form; });
     if (ok)
         evict();
-    emit saved(address, ok);
 }
 
 void EngineOfflineCache::evict()

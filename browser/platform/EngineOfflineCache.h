@@ -55,9 +55,6 @@ public:
     // Saves in progress (tests and the benchmark wait for them).
     int pendingSaves() const { return int(m_pending.size()); }
 
-signals:
-    void saved(const QString &address, bool ok);
-
 private:
     void finishSave(QWebEngineDownloadRequest *download);
     void evict();
