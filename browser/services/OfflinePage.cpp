@@ -15,10 +15,10 @@ QString offlinePageHtml(const Language &language, const QString &address)
         u"нельзя.",
         u"This page was not kept for offline work, so it cannot be shown without a connection.");
     const QString howTo = language.own(
-        u"Чтобы открыть её, снимите отметку «Работать автономно» в меню «Файл» (или отожмите "
-        u"кнопку «Без подкл.» на панели инструментов) и обновите страницу.",
-        u"To open it, clear \u201cWork offline\u201d in the File menu (or release the offline "
-        u"button on the toolbar) and refresh the page.");
+        u"Чтобы открыть её, снимите отметку «Работать автономно» в меню «Файл» (или нажмите "
+        u"кнопку «Автономно» на панели инструментов) и обновите страницу.",
+        u"To open it, clear \u201cWork offline\u201d in the File menu (or press the "
+        u"\u201cOffline\u201d button on the toolbar) and refresh the page.");
     return u"<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>"_s + title.toHtmlEscaped()
            + u"</title><style>body{font-family:sans-serif;margin:3em;color:#222}"
              u"h1{font-size:1.4em}.address{color:#555;word-break:break-all}</style></head>"
