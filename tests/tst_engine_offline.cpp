@@ -102,7 +102,7 @@ private slots:
     void damagedOrUnreadableCacheHoldsNothing();
     void largePagesAreKept_data();
     void largePagesAreKept();
-    void olderPagesGoWhenFolderIsFull();
+    void leastRecentlyUsedGoFirst();
     void sessionOpenedOffline();
     void selectiveLoaderOpensOffline();
 
@@ -451,28 +451,42 @@ void tst_EngineOffline::largePagesAreKept()
     QCOMPARE(counts.value(1).toInt(), pictures);
 }
 
-void tst_EngineOffline::olderPagesGoWhenFolderIsFull()
+void tst_EngineOffline::leastRecentlyUsedGoFirst()
 {
-    // A store of its own, small enough for two of these pages.
-    const QString folder = m_env->dataHome() + u"/../cache/olk_Browser/small"_s;
-    auto small = std::make_shared<EngineOfflineCache>(folder, 1);
+    // A store of its own.
+    const QString folder = qEnvironmentVariable("XDG_CACHE_HOME") + u"/olk_Browser/small"_s;
+    auto small = std::make_shared<EngineOfflineCache>(folder);
     m_factory.reset();
     EngineWebBrowserFactory factory(small);
     factory.followOfflineState(*m_state);
-    WebBrowser *browser = factory.create(m_host.get());
+    std::unique_ptr<WebBrowser> browser(factory.create(m_host.get()));
+    const auto address = [&](const QString &path) { return m_server->url(path).toString(); };
     const auto keep = [&](const QString &path) {
-        browser->Navigate2(m_server->url(path).toString());
-        return spinUntil([&] {
-            return small->pendingSaves() == 0
-                   && small->findEntry(m_server->url(path).toString()) == 0;
-        });
+        browser->Navigate2(address(path));
+        const bool kept = spinUntil(
+            [&] { return small->pendingSaves() == 0 && small->findEntry(address(path)) == 0; });
+        test::settle(50);
+        return kept;
     };
     QVERIFY(keep(u"/page"_s));
     QVERIFY(keep(u"/second"_s));
-    // With room for one, the older goes; the newest stays whatever its size.
-    QCOMPARE(small->findEntry(m_server->url(u"/page"_s).toString()), ENOENT);
-    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
-    delete browser;
+    const qint64 one = QFileInfo(small->archivePath(address(u"/page"_s))).size();
+    QVERIFY(one > 0);
+    // Room for two pages of this size.
+    small->setCap(one * 5 / 2);
+    // The older page is shown again: now the second is the least recently used.
+    QVERIFY(small->find(address(u"/page"_s)));
+    test::settle(50);
+    QVERIFY(keep(u"/third"_s));
+    QCOMPARE(small->findEntry(address(u"/second"_s)), ENOENT);
+    QCOMPARE(small->findEntry(address(u"/page"_s)), 0);
+    QCOMPARE(small->findEntry(address(u"/third"_s)), 0);
+
+    // Room for less than one: the newest page stays all the same.
+    small->setCap(1);
+    QVERIFY(keep(u"/fresh"_s));
+    QCOMPARE(QDir(folder).entryList({u"*.mhtml"_s}, QDir::Files),
+             QStringList{QFileInfo(small->archivePath(address(u"/fresh"_s))).fileName()});
 }
 
 std::unique_ptr<Program> tst_EngineOffline::makeProgram()

@@ -33,6 +33,8 @@ public:
 
     static QString defaultFolder();
     QString folder() const { return m_folder; }
+    // The most the folder may hold; applies from the next save.
+    void setCap(qint64 capBytes) { m_cap = capBytes; }
 
     // 0 when a whole archive of the page is held; ENOENT when not (or the
     // folder is missing); EACCES when the folder cannot be read.
