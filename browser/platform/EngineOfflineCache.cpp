@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
@@ -26,6 +27,7 @@ namespace {
 // Archives kept parsed in memory for the requests of their parts.
 constexpr int RecentArchives = 8;
 constexpr qsizetype RecentBytes = 256LL * 1024 * 1024;
+constexpr int SaveStartLimitMs = 10000;
 
 QString addressForm(const QString &address)
 {
@@ -98,6 +100,11 @@ void EngineOfflineCache::snapshot(QWebEnginePage *page)
                          + ".part"_L1;
     m_pending.insert(part, address);
     page->save(part, QWebEngineDownloadRequest::MimeHtmlSaveFormat);
+    // A page that moves on before the engine begins the save never gets it.
+    QTimer::singleShot(SaveStartLimitMs, this, [this, part] {
+        if (!m_started.contains(part))
+            m_pending.remove(part);
+    });
 }
 
 void EngineOfflineCache::watchDownload(QWebEngineDownloadRequest *download)
@@ -110,6 +117,7 @@ void EngineOfflineCache::watchDownload(QWebEngineDownloadRequest *download)
     if (!m_pending.contains(path))
         return;
     download->setProperty("velmoraArchive", path);
+    m_started.insert(path);
     if (download->isFinished()) {
         finishSave(download);
         return;
@@ -124,6 +132,7 @@ void EngineOfflineCache::finishSave(QWebEngineDownloadRequest *download)
     if (!download->isFinished() || !m_pending.contains(part))
         return;
     const QString address = m_pending.take(part);
+    m_started.remove(part);
     const QString path = archivePath(address);
     bool ok = download->state() == QWebEngineDownloadRequest::DownloadCompleted
               && MhtmlArchive::looksComplete(part);

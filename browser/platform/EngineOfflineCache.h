@@ -4,6 +4,7 @@
 #include "MhtmlArchive.h"
 
 #include <QHash>
+#include <QSet>
 #include <QObject>
 #include <QPointer>
 
@@ -66,6 +67,8 @@ private:
     qint64 m_cap;
     // Temporary path -> the address being saved.
     QHash<QString, QString> m_pending;
+    // The saves the engine has begun writing.
+    QSet<QString> m_started;
     struct Opened
     {
         QString page; // the address form of the page
