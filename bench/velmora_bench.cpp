@@ -4,6 +4,7 @@
 #include "EventLoop.h"
 #include "SettingsBench.h"
 #include "HttpServer.h"
+#include "OfflineBench.h"
 #include "TestEnvironment.h"
 
 #include "Program.h"
@@ -278,6 +279,7 @@ int main(int argc, char *argv[])
         << " MB above one open tab)" << Qt::endl;
 
     velmora::bench::printSettingsBench(out);
+    runOfflineBench(out);
     out.flush();
     _exit(0);
 }

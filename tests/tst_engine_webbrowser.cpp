@@ -1,3 +1,4 @@
+#include "EngineOfflineCache.h"
 #include "EngineWebBrowser.h"
 #include "EventLoop.h"
 #include "HttpServer.h"
@@ -476,6 +477,9 @@ void tst_EngineWebBrowser::offline_keepsRequestsOffTheNetwork()
     WebBrowser *browser = makeBrowser();
     EventLog log(browser);
     QVERIFY(load(browser, log, u"/a"_s));
+    const QString a = m_server->url(u"/a"_s).toString();
+    // The page was kept when it completed.
+    QVERIFY(spinUntil([&] { return m_factory->offlineCache()->findEntry(a) == 0; }));
     browser->setOffline(true);
     QVERIFY(browser->Offline());
     log.events.clear();
@@ -483,6 +487,15 @@ void tst_EngineWebBrowser::offline_keepsRequestsOffTheNetwork()
     QVERIFY(spinUntil([&] { return log.has(u"DownloadComplete"_s); }));
     QCOMPARE(m_server->requestCount(u"/offline"_s), 0);
     QVERIFY(!browser->Busy());
+    QCOMPARE(browser->LocationURL(), m_server->url(u"/offline"_s).toString());
+
+    // A kept page comes from the cache, with its real address.
+    log.events.clear();
+    browser->Navigate2(a);
+    QVERIFY(spinUntil([&] { return log.has(u"DocumentComplete "_s + a) && !browser->Busy(); }));
+    QVERIFY(spinUntil([&] { return browser->Document()->title() == "Page A"_L1; }));
+    QCOMPARE(m_server->requestCount(u"/a"_s), 1);
+    QCOMPARE(browser->LocationURL(), a);
 
     browser->setOffline(false);
     log.events.clear();

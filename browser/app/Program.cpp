@@ -7,6 +7,7 @@
 
 #include "AddressHistory.h"
 #include "Language.h"
+#include "OfflinePage.h"
 #include "OneValueFiles.h"
 #include "ProgramFolder.h"
 #include "SettingsStore.h"
@@ -42,6 +43,8 @@ Program::Program(platform::Services services)
                 return m_language->own(russian, english);
             });
     }
+    m_platform.browsers->setOfflinePage(
+        [this](const QString &address) { return services::offlinePageHtml(*m_language, address); });
 }
 
 Program::~Program()

@@ -357,10 +357,9 @@ public:
     enum class SavedTabSilent { Unchanged, On, WhileNavigating };
     // Opens one saved record as a new tab, selected when opNW is on; a given
     // title becomes the document title once the navigation has started. The
-    // new control works offline (from the cache) when asked. Returns the new
-    // tab number, or -1 when the row has no number left.
-    int openSavedTab(const QString &address, const QString *title, SavedTabSilent silent,
-                     bool offline);
+    // control follows the program's offline state like every other. Returns
+    // the new tab number, or -1 when the row has no number left.
+    int openSavedTab(const QString &address, const QString *title, SavedTabSilent silent);
 
 private:
     // Memory watch (frmMain_memory.cpp).

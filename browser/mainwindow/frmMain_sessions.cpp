@@ -53,13 +53,13 @@ OfflineAnswer askOffline(frmMain &main, int textIndex)
 }
 
 void openRecords(frmMain &main, const sessions::SavedTabs &saved,
-                 frmMain::SavedTabSilent tabListSilent, bool offline)
+                 frmMain::SavedTabSilent tabListSilent)
 {
     for (const sessions::SavedTab &tab : saved.tabs) {
         const QString *title = tab.hasTitle ? &tab.title : nullptr;
         const auto silent = tab.hasTitle ? frmMain::SavedTabSilent::Unchanged : tabListSilent;
         // More records than free tab numbers: the rest stay unopened.
-        if (main.openSavedTab(tab.address, title, silent, offline) < 0)
+        if (main.openSavedTab(tab.address, title, silent) < 0)
             return;
     }
 }
@@ -148,8 +148,7 @@ void frmMain::mnuLoadTabs_Click()
     // A file that cannot be read opens nothing.
     if (!step([&] { bytes = services::runtime::readWholeFile(path); }))
         return;
-    openRecords(*this, sessions::readSavedTabs(bytes), SavedTabSilent::On,
-                answer == OfflineAnswer::Offline);
+    openRecords(*this, sessions::readSavedTabs(bytes), SavedTabSilent::On);
 }
 
 void frmMain::mnuLoadAutosave_Click()
@@ -171,8 +170,7 @@ void frmMain::mnuLoadAutosave_Click()
         });
         return;
     }
-    openRecords(*this, sessions::readTabList(bytes), SavedTabSilent::Unchanged,
-                answer == OfflineAnswer::Offline);
+    openRecords(*this, sessions::readTabList(bytes), SavedTabSilent::Unchanged);
 }
 
 namespace {
@@ -206,8 +204,7 @@ void frmMain::mnuLoadAutosaveSelective_Click()
     loadSelectiveLoader(m_program);
 }
 
-int frmMain::openSavedTab(const QString &address, const QString *title, SavedTabSilent silent,
-                          bool offline)
+int frmMain::openSavedTab(const QString &address, const QString *title, SavedTabSilent silent)
 {
     step([&] { Tabstrip1->setTabsPerRow(Tabstrip1->TabsPerRow() + 1); });
     int tabs = -1;
@@ -234,7 +231,6 @@ int frmMain::openSavedTab(const QString &address, const QString *title, SavedTab
         return n;
     if (silent == SavedTabSilent::On)
         step([&] { browser->setSilent(true); });
-    step([&] { browser->setOffline(offline); });
     step([&] { browser->setVisible(true); });
     if (m_program.options().opNW) {
         step([&] { Tabstrip1->setValue(n); });

@@ -59,26 +59,6 @@ private:
     EngineWebBrowser *m_owner;
 };
 
-// Offline work of one control: no request of its page reaches the network;
-// what the engine still holds in memory (back and forward pages) shows.
-class OfflineInterceptor final : public QWebEngineUrlRequestInterceptor
-{
-public:
-    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-    bool offline = false;
-
-    void interceptRequest(QWebEngineUrlRequestInfo &info) override
-    {
-        if (!offline)
-            return;
-        static const QStringList network{QStringLiteral("http"), QStringLiteral("https"),
-                                         QStringLiteral("ftp"), QStringLiteral("ws"),
-                                         QStringLiteral("wss")};
-        if (network.contains(info.requestUrl().scheme()))
-            info.block(true);
-    }
-};
-
 // The frames and forms of one document of an engine page, as a reading of
 // the page found them.
 struct EngineDocumentParts

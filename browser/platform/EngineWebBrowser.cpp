@@ -2,6 +2,7 @@
 #include "EngineContentInterceptor.h"
 
 #include "EngineErrorPage.h"
+#include "EngineOfflineWork.h"
 #include "EnginePage.h"
 
 #include <QApplication>
@@ -49,8 +50,7 @@ EngineWebBrowser::EngineWebBrowser(EngineWebBrowserFactory *factory, QWidget *pa
     , m_factory(factory)
     , m_container(new QWidget(parent))
     , m_document(new EngineDocument(this))
-    , m_interceptor(new OfflineInterceptor(this))
-    , m_contentInterceptor(new EngineContentInterceptor(factory, m_interceptor, this))
+    , m_contentInterceptor(new EngineContentInterceptor(factory, nullptr, this))
 {
     auto *layout = new QVBoxLayout(m_container);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -92,6 +92,7 @@ bool EngineWebBrowser::ensurePage()
     m_page = new EnginePage(m_factory->profile(), this, m_view);
     m_factory->applyContentSettingsToPage(m_page);
     m_page->setUrlRequestInterceptor(m_contentInterceptor);
+    m_factory->offlineWork().watchPage(m_page);
     ++m_titleChanges;
 
     connect(m_page, &QWebEnginePage::loadingChanged, this, &EngineWebBrowser::onLoadingChanged);
@@ -202,18 +203,25 @@ bool EngineWebBrowser::onNavigationRequest(const QUrl &url, int type, bool isMai
 {
     if (!isMainFrame)
         return true;
+    // Pages shown from the cache keep their real address for the host.
+    const QUrl shown = EngineOfflineWork::realForm(url);
+    // The same address turned to or from its offline form.
+    if (type == QWebEnginePage::NavigationTypeRedirect && shown == m_navigating)
+        return true;
     // A reload is no new navigation to the host.
     m_reloading = type == QWebEnginePage::NavigationTypeReload;
     if (m_reloading)
         return true;
     bool cancel = false;
-    emit BeforeNavigate2(url.toString(), &cancel);
+    emit BeforeNavigate2(shown.toString(), &cancel);
     // A cancelled request still gets a start and a stop report from the
     // engine; an accepted one for the same address supersedes it.
     if (cancel)
         m_cancelled.append(url);
     else
         m_cancelled.removeAll(url);
+    if (!cancel)
+        m_navigating = shown;
     return !cancel;
 }
 
@@ -238,7 +246,8 @@ bool EngineWebBrowser::isCommitted(const QUrl &url) const
 void EngineWebBrowser::raiseNavigateComplete(const QUrl &url)
 {
     m_committed = true;
-    emit NavigateComplete2(url == m_errorPage ? LocationURL() : url.toString());
+    emit NavigateComplete2(url == m_errorPage ? LocationURL()
+                                              : EngineOfflineWork::realForm(url).toString());
 }
 
 void EngineWebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
@@ -276,7 +285,8 @@ void EngineWebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
         raiseNavigateComplete(url);
     // An error page is a document too: the host's per-document state ends here.
     if (m_committed || succeeded)
-        emit DocumentComplete(url == m_errorPage ? LocationURL() : url.toString());
+        emit DocumentComplete(url == m_errorPage ? LocationURL()
+                                                 : EngineOfflineWork::realForm(url).toString());
     emit DownloadComplete();
     // The bar of a finished page is empty.
     emit ProgressChange(0, 0);
@@ -306,7 +316,10 @@ void EngineWebBrowser::onTitleChanged(const QString &title)
     } else {
         m_documentTitle = title;
     }
-    emit TitleChange(title);
+    // A page without a title is named after its address, the real one.
+    emit TitleChange(EngineOfflineWork::isOfflineForm(QUrl(title))
+                         ? EngineOfflineWork::realForm(QUrl(title)).toString()
+                         : title);
 }
 
 void EngineWebBrowser::refreshDocumentTitle()
@@ -390,12 +403,12 @@ void EngineWebBrowser::setSilent(bool on)
 
 bool EngineWebBrowser::Offline() const
 {
-    return m_interceptor->offline;
+    return m_offline;
 }
 
 void EngineWebBrowser::setOffline(bool on)
 {
-    m_interceptor->offline = on;
+    m_offline = on;
 }
 
 bool EngineWebBrowser::Visible() const
@@ -421,8 +434,8 @@ QString EngineWebBrowser::LocationURL() const
     if (!m_page || m_page->url().isEmpty())
         return QString();
     if (!m_errorPage.isEmpty() && m_page->url() == m_errorPage)
-        return EngineErrorPage::location(m_errorPage, Offline());
-    return m_page->url().toString();
+        return EngineErrorPage::location(EngineOfflineWork::realForm(m_errorPage), Offline());
+    return EngineOfflineWork::realForm(m_page->url()).toString();
 }
 
 QString EngineWebBrowser::LocationName() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "PopupGate.h"
@@ -23,8 +24,10 @@ namespace velmora::platform {
 class EngineContentInterceptor;
 class EngineDocument;
 class EnginePage;
+class EngineOfflineCache;
+class EngineOfflineWork;
 class EngineWebBrowserFactory;
-class OfflineInterceptor;
+class FileInternetState;
 
 // A browser control over Qt WebEngine. The engine view and page are made on
 // the first navigation, so a hidden control that never shows a page costs
@@ -96,9 +99,12 @@ private:
     QPointer<QWebEngineView> m_view;
     QPointer<EnginePage> m_page;
     EngineDocument *m_document;
-    OfflineInterceptor *m_interceptor;
     EngineContentInterceptor *m_contentInterceptor;
     PopupGate m_popups;
+    // Works offline by itself, whatever the profile's state.
+    bool m_offline = false;
+    // The address of the navigation going on.
+    QUrl m_navigating;
 
     bool m_silent = false;
     bool m_loading = false;
@@ -123,7 +129,9 @@ private:
 class EngineWebBrowserFactory final : public WebBrowserFactory
 {
 public:
-    EngineWebBrowserFactory();
+    // cache: where the pages for offline work are kept; the default folder
+    // when none is given.
+    explicit EngineWebBrowserFactory(std::shared_ptr<EngineOfflineCache> cache = {});
     ~EngineWebBrowserFactory() override;
 
     WebBrowser *create(QWidget *parent) override;
@@ -141,6 +149,15 @@ public:
     // Where the profile keeps its storage: <data home>/olk_Browser.
     static QString storagePath();
 
+    // Offline work of every control: the profile's state and page cache.
+    // The state follows the one every instance shares.
+    void followOfflineState(FileInternetState &state);
+    void setOffline(bool offline);
+    bool isOffline() const;
+    void setOfflinePage(std::function<QString(const QString &address)> page) override;
+    std::shared_ptr<EngineOfflineCache> offlineCache() const { return m_offlineCache; }
+    EngineOfflineWork &offlineWork() const { return *m_offlineWork; }
+
 private:
     void applyContentSettingsToProfile();
     void installStillFrames();
@@ -149,6 +166,8 @@ private:
     std::unique_ptr<QTimer> m_trim;
     QList<QPointer<EngineWebBrowser>> m_browsers;
     ContentSettings m_content;
+    std::shared_ptr<EngineOfflineCache> m_offlineCache;
+    std::unique_ptr<EngineOfflineWork> m_offlineWork;
 };
 
 } // namespace velmora::platform

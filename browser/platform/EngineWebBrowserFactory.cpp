@@ -1,17 +1,65 @@
 #include "EngineWebBrowser.h"
 
+#include "EngineHttpCache.h"
+#include "EngineOfflineCache.h"
+#include "EngineOfflineWork.h"
+#include "FileInternetState.h"
+
 #include <QDir>
 
 #include <malloc.h>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 using namespace Qt::StringLiterals;
 
 namespace velmora::platform {
 
-EngineWebBrowserFactory::EngineWebBrowserFactory() = default;
+EngineWebBrowserFactory::EngineWebBrowserFactory(std::shared_ptr<EngineOfflineCache> cache)
+    : m_offlineCache(cache ? std::move(cache) : std::make_shared<EngineOfflineCache>())
+    , m_offlineWork(std::make_unique<EngineOfflineWork>(m_offlineCache))
+{
+    // A control working offline by itself keeps the pages it shows or goes
+    // to off the network.
+    m_offlineWork->setPinned([this](const QUrl &url) {
+        const QString wanted = EngineHttpCache::cacheForm(url.toString());
+        for (const QPointer<EngineWebBrowser> &browser : std::as_const(m_browsers)) {
+            QWebEnginePage *page = browser ? browser->page() : nullptr;
+            if (!page || !browser->m_offline)
+                continue;
+            for (const QUrl &shown : {page->url(), page->requestedUrl()}) {
+                if (EngineHttpCache::cacheForm(EngineOfflineWork::realForm(shown).toString())
+                    == wanted)
+                    return true;
+            }
+        }
+        return false;
+    });
+}
+
+void EngineWebBrowserFactory::followOfflineState(FileInternetState &state)
+{
+    setOffline(state.isOffline());
+    QObject::connect(&state, &FileInternetState::offlineChanged, m_offlineWork.get(),
+                     [this](bool offline) { setOffline(offline); });
+}
+
+void EngineWebBrowserFactory::setOffline(bool offline)
+{
+    m_offlineWork->setOffline(offline);
+}
+
+bool EngineWebBrowserFactory::isOffline() const
+{
+    return m_offlineWork->isOffline();
+}
+
+void EngineWebBrowserFactory::setOfflinePage(std::function<QString(const QString &)> page)
+{
+    m_offlineWork->setOfflinePage(std::move(page));
+}
 
 EngineWebBrowserFactory::~EngineWebBrowserFactory()
 {
@@ -54,6 +102,7 @@ QString EngineWebBrowserFactory::storagePath()
 QWebEngineProfile *EngineWebBrowserFactory::profile()
 {
     if (!m_profile) {
+        EngineOfflineWork::registerSchemes();
         const QString root = storagePath();
         QDir().mkpath(root);
         m_profile = new QWebEngineProfile(u"olk_Browser"_s);
@@ -63,6 +112,7 @@ QWebEngineProfile *EngineWebBrowserFactory::profile()
         m_profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
         applyContentSettingsToProfile();
         installStillFrames();
+        m_offlineWork->install(m_profile);
     }
     return m_profile;
 }

@@ -1,5 +1,6 @@
-#include "EngineHttpCache.h"
 #include "EngineStillFrames.h"
+#include "EngineOfflineCache.h"
+#include "EngineOfflineWork.h"
 #include "EngineWebBrowser.h"
 #include "FileInternetState.h"
 #include "LinuxSystemFacts.h"
@@ -13,16 +14,36 @@
 
 namespace velmora::platform {
 
+namespace {
+
+// Lookups in the page cache the browsers serve offline pages from.
+class SharedInternetCache final : public InternetCache
+{
+public:
+    explicit SharedInternetCache(std::shared_ptr<InternetCache> cache) : m_cache(std::move(cache))
+    {
+    }
+    int findEntry(const QString &address) const override { return m_cache->findEntry(address); }
+
+private:
+    std::shared_ptr<InternetCache> m_cache;
+};
+
+} // namespace
+
 Services makeRealServices()
 {
     Services services;
-    services.browsers = std::make_unique<EngineWebBrowserFactory>();
+    auto browsers = std::make_unique<EngineWebBrowserFactory>();
+    auto internet = std::make_unique<FileInternetState>();
+    // Every control follows the state shared by all instances.
+    browsers->followOfflineState(*internet);
+    services.cache = std::make_unique<SharedInternetCache>(browsers->offlineCache());
+    services.browsers = std::move(browsers);
     services.dialogs = std::make_unique<QtDialogs>();
     services.system = std::make_unique<LinuxSystemFacts>();
-    services.internet = std::make_unique<FileInternetState>();
+    services.internet = std::move(internet);
     services.dialUp = std::make_unique<NmcliDialUp>();
-    services.cache = std::make_unique<EngineHttpCache>(
-        EngineWebBrowserFactory::storagePath() + QStringLiteral("/cache"));
     auto registry = std::make_unique<FileRegistry>();
     registry->createFile(FileRegistry::engineInstallValues());
     services.registry = std::move(registry);
@@ -39,6 +60,7 @@ void prepareEngine()
     EngineStillFrames::registerScheme();
     // Every tab would otherwise get a renderer process of its own; a browser
     // that keeps hundreds of tabs open shares a few instead.
+    EngineOfflineWork::registerSchemes();
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     if (!flags.contains("--renderer-process-limit")) {
         flags += flags.isEmpty() ? "" : " ";

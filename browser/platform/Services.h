@@ -39,6 +39,11 @@ public:
     virtual WebBrowser *create(QWidget *parent) = 0;
     // Applies to the pages of every control made, now and later.
     virtual void applyContentSettings(const ContentSettings &settings) = 0;
+    // The page shown, while offline, for an address the cache does not hold.
+    virtual void setOfflinePage(std::function<QString(const QString &address)> page)
+    {
+        Q_UNUSED(page);
+    }
 };
 
 enum class MsgButtons { OK, OKCancel, YesNo, YesNoCancel, RetryCancel };

@@ -393,9 +393,7 @@ void frmOpenTabsDetailed::openSelected(bool offline)
     for (const Row &row : rows) {
         step([&] { hide(); });
         // More rows than free tab numbers: the rest stay unopened.
-        if (main.openSavedTab(row.address, &row.title, frmMain::SavedTabSilent::WhileNavigating,
-                              offline)
-            < 0)
+        if (main.openSavedTab(row.address, &row.title, frmMain::SavedTabSilent::WhileNavigating) < 0)
             break;
     }
     unload();

@@ -27,7 +27,20 @@ bool HttpServer::isListening() const
 
 quint16 HttpServer::port() const
 {
-    return m_server->serverPort();
+    return m_server->isListening() ? m_server->serverPort() : m_stoppedPort;
+}
+
+void HttpServer::stop()
+{
+    if (!m_server->isListening())
+        return;
+    m_stoppedPort = m_server->serverPort();
+    m_server->close();
+}
+
+bool HttpServer::restart()
+{
+    return m_server->isListening() || m_server->listen(QHostAddress::LocalHost, m_stoppedPort);
 }
 
 QUrl HttpServer::url(const QString &path) const

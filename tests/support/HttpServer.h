@@ -41,6 +41,10 @@ public:
     // Served as fresh for an hour, so the engine may keep it in its caches
     // (everything else is served as not to be stored).
     void setCacheable(const QString &path) { m_cacheable.insert(path); }
+    // Stops listening: every connection is refused until restart(), which
+    // listens on the same port again.
+    void stop();
+    bool restart();
 
     int requestCount(const QString &path) const;
     QStringList requestedPaths() const;
@@ -58,6 +62,7 @@ private:
     QHash<QString, int> m_counts;
     QStringList m_order;
     QSet<QString> m_cacheable;
+    quint16 m_stoppedPort = 0;
 };
 
 } // namespace velmora::test

@@ -1,0 +1,231 @@
+#include "EngineOfflineCache.h"
+
+#include "EngineHttpCache.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUrl>
+#include <QWebEngineDownloadRequest>
+#include <QWebEnginePage>
+
+#include <algorithm>
+#include <cerrno>
+#include <sys/time.h>
+
+using namespace Qt::StringLiterals;
+
+namespace velmora::platform {
+
+namespace {
+
+// Archives kept parsed in memory for the requests of their parts.
+constexpr int RecentArchives = 8;
+constexpr qsizetype RecentBytes = 256LL * 1024 * 1024;
+constexpr int SaveStartLimitMs = 10000;
+
+QString addressForm(const QString &address)
+{
+    return EngineHttpCache::cacheForm(address);
+}
+
+bool isWebAddress(const QUrl &url)
+{
+    return url.scheme() == "http"_L1 || url.scheme() == "https"_L1;
+}
+
+} // namespace
+
+EngineOfflineCache::EngineOfflineCache(const QString &folder, qint64 capBytes, QObject *parent)
+    : QObject(parent)
+    , m_folder(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()))
+    , m_cap(capBytes)
+{
+}
+
+EngineOfflineCache::~EngineOfflineCache()
+{
+    // Saves still running write into files nobody will put in place.
+    for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it)
+        QFile::remove(it.key());
+}
+
+QString EngineOfflineCache::defaultFolder()
+{
+    QString cacheHome = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (cacheHome.isEmpty())
+        cacheHome = QDir::homePath() + "/.cache"_L1;
+    return QDir(cacheHome).filePath(u"olk_Browser/pages"_s);
+}
+
+QString EngineOfflineCache::archivePath(const QString &address) const
+{
+    const QString form = addressForm(address);
+    if (form.isEmpty())
+        return {};
+    const QByteArray hash = QCryptographicHash::hash(form.toUtf8(), QCryptographicHash::Sha1);
+    return QDir(m_folder).filePath(QString::fromLatin1(hash.toHex()) + ".mhtml"_L1);
+}
+
+int EngineOfflineCache::findEntry(const QString &address) const
+{
+    const QFileInfo root(m_folder);
+    if (!root.exists())
+        return ENOENT;
+    if (!root.isDir())
+        return ENOTDIR;
+    if (!root.isReadable() || !root.isExecutable())
+        return EACCES;
+    const QString path = archivePath(address);
+    if (path.isEmpty() || !MhtmlArchive::looksComplete(path))
+        return ENOENT;
+    return 0;
+}
+
+void EngineOfflineCache::snapshot(QWebEnginePage *page)
+{
+    if (!page || !isWebAddress(page->url()))
+        return;
+    const QString address = page->url().toString();
+    const QString path = archivePath(address);
+    if (path.isEmpty() || !QDir().mkpath(m_folder))
+        return;
+    const QString part = path + u'.'
+                         + QString::number(QRandomGenerator::global()->generate64(), 36)
+                         + ".part"_L1;
+    m_pending.insert(part, address);
+    page->save(part, QWebEngineDownloadRequest::MimeHtmlSaveFormat);
+    // A page that moves on before the engine begins the save never gets it.
+    QTimer::singleShot(SaveStartLimitMs, this, [this, part] {
+        if (!m_started.contains(part))
+            m_pending.remove(part);
+    });
+}
+
+void EngineOfflineCache::watchDownload(QWebEngineDownloadRequest *download)
+{
+    if (!download || !download->isSavePageDownload())
+        return;
+    const QString path = QDir::cleanPath(
+        QFileInfo(QDir(download->downloadDirectory()).filePath(download->downloadFileName()))
+            .absoluteFilePath());
+    if (!m_pending.contains(path))
+        return;
+    download->setProperty("velmoraArchive", path);
+    m_started.insert(path);
+    if (download->isFinished()) {
+        finishSave(download);
+        return;
+    }
+    connect(download, &QWebEngineDownloadRequest::isFinishedChanged, this,
+            [this, download] { finishSave(download); });
+}
+
+void EngineOfflineCache::finishSave(QWebEngineDownloadRequest *download)
+{
+    const QString part = download->property("velmoraArchive").toString();
+    if (!download->isFinished() || !m_pending.contains(part))
+        return;
+    const QString address = m_pending.take(part);
+    m_started.remove(part);
+    const QString path = archivePath(address);
+    bool ok = download->state() == QWebEngineDownloadRequest::DownloadCompleted
+              && MhtmlArchive::looksComplete(part);
+    if (ok) {
+        QFile::remove(path);
+        ok = QFile::rename(part, path);
+    }
+    if (!ok)
+        QFile::remove(part);
+    const QString form = addressForm(address);
+    m_recent.removeIf([&](const Opened &opened) { return opened.page == form; });
+    if (ok)
+        evict();
+}
+
+void EngineOfflineCache::evict()
+{
+    QDir dir(m_folder);
+    const QFileInfoList files =
+        dir.entryInfoList({u"*.mhtml"_s}, QDir::Files, QDir::Time); // newest first
+    qint64 total = 0;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        total += files.at(i).size();
+        // The newest stays, however large.
+        if (i > 0 && total > m_cap)
+            QFile::remove(files.at(i).absoluteFilePath());
+    }
+    // Saves cut off by an earlier end of the program.
+    const QDateTime stale = QDateTime::currentDateTime().addDays(-1);
+    for (const QFileInfo &file : dir.entryInfoList({u"*.part"_s}, QDir::Files)) {
+        if (!m_pending.contains(file.absoluteFilePath()) && file.lastModified() < stale)
+            QFile::remove(file.absoluteFilePath());
+    }
+}
+
+const MhtmlArchive *EngineOfflineCache::open(const QString &address)
+{
+    const QString form = addressForm(address);
+    if (form.isEmpty())
+        return nullptr;
+    for (qsizetype i = 0; i < m_recent.size(); ++i) {
+        if (m_recent.at(i).page == form) {
+            m_recent.move(i, 0);
+            return m_recent.first().archive.get();
+        }
+    }
+    const QString path = archivePath(address);
+    const QFileInfo info(path);
+    if (!info.exists())
+        return nullptr;
+    auto archive = std::make_shared<MhtmlArchive>();
+    if (!archive->readFile(path) || addressForm(archive->page()->location) != form) {
+        // A damaged archive is dropped, so that lookups stop finding it.
+        if (info.isReadable())
+            QFile::remove(path);
+        return nullptr;
+    }
+    // Used now: the last to go when the folder is trimmed.
+    ::utimes(QFile::encodeName(path).constData(), nullptr);
+    Opened opened{form, archive, {}};
+    const QList<MhtmlArchive::Part> &parts = archive->parts();
+    for (qsizetype i = parts.size() - 1; i >= 0; --i)
+        opened.parts.insert(addressForm(parts.at(i).location), i);
+    m_recent.prepend(opened);
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < m_recent.size(); ++i) {
+        bytes += m_recent.at(i).archive->size();
+        if (i > 0 && (i >= RecentArchives || bytes > RecentBytes)) {
+            m_recent.resize(i);
+            break;
+        }
+    }
+    return archive.get();
+}
+
+std::optional<MhtmlArchive::Part> EngineOfflineCache::find(const QString &address)
+{
+    if (const MhtmlArchive *archive = open(address))
+        return *archive->page();
+    const QString form = addressForm(address);
+    for (const Opened &opened : std::as_const(m_recent)) {
+        const auto it = opened.parts.constFind(form);
+        if (it != opened.parts.cend())
+            return opened.archive->parts().at(*it);
+    }
+    return std::nullopt;
+}
+
+bool EngineOfflineCache::holdsPart(const QString &address) const
+{
+    const QString form = addressForm(address);
+    return std::any_of(m_recent.cbegin(), m_recent.cend(),
+                       [&](const Opened &opened) { return opened.parts.contains(form); });
+}
+
+} // namespace velmora::platform

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "InternetCache.h"
+#include "MhtmlArchive.h"
+
+#include <QHash>
+#include <QSet>
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+#include <optional>
+
+class QWebEngineDownloadRequest;
+class QWebEnginePage;
+
+namespace velmora::platform {
+
+// The pages kept for offline work: a web archive of each page saved when it
+// completes loading online, one file per address (named by a hash of the
+// address, so no address reaches a file name) under
+// <cache home>/olk_Browser/pages. The least recently used archives go once
+// the folder outgrows its cap. Offline navigation is served from here, and
+// lookups answer from here, so the two always agree.
+class EngineOfflineCache final : public QObject, public InternetCache
+{
+    Q_OBJECT
+public:
+    static constexpr qint64 DefaultCap = 512LL * 1024 * 1024;
+
+    explicit EngineOfflineCache(const QString &folder = defaultFolder(),
+                                qint64 capBytes = DefaultCap, QObject *parent = nullptr);
+    ~EngineOfflineCache() override;
+
+    static QString defaultFolder();
+    QString folder() const { return m_folder; }
+    // The most the folder may hold; applies from the next save.
+    void setCap(qint64 capBytes) { m_cap = capBytes; }
+
+    // 0 when a whole archive of the page is held; ENOENT when not (or the
+    // folder is missing); EACCES when the folder cannot be read.
+    int findEntry(const QString &address) const override;
+
+    // Saves the page shown now; written under a temporary name and put in
+    // place only once complete.
+    void snapshot(QWebEnginePage *page);
+    // Follows the profile's downloads, where the saves are made.
+    void watchDownload(QWebEngineDownloadRequest *download);
+
+    // What offline navigation shows for an address: the page of its
+    // archive, or a part (a picture, a stylesheet) of an archive opened
+    // lately. Null when none is held or the archive is damaged.
+    std::optional<MhtmlArchive::Part> find(const QString &address);
+    // True when an archive opened lately holds a part for the address.
+    bool holdsPart(const QString &address) const;
+
+    QString archivePath(const QString &address) const;
+    // Saves in progress (tests and the benchmark wait for them).
+    int pendingSaves() const { return int(m_pending.size()); }
+
+private:
+    void finishSave(QWebEngineDownloadRequest *download);
+    void evict();
+    const MhtmlArchive *open(const QString &address);
+
+    QString m_folder;
+    qint64 m_cap;
+    // Temporary path -> the address being saved.
+    QHash<QString, QString> m_pending;
+    // The saves the engine has begun writing.
+    QSet<QString> m_started;
+    struct Opened
+    {
+        QString page; // the address form of the page
+        std::shared_ptr<MhtmlArchive> archive;
+        QHash<QString, qsizetype> parts; // address form -> part index
+    };
+    // The archives opened lately, newest first; pages request their parts
+    // right after the page itself.
+    QList<Opened> m_recent;
+};
+
+} // namespace velmora::platform

@@ -1,0 +1,195 @@
+#include "EngineOfflineWork.h"
+
+#include "EngineHttpCache.h"
+#include "EngineOfflineCache.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QWebEngineDownloadRequest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+
+using namespace Qt::StringLiterals;
+
+namespace velmora::platform {
+
+namespace {
+
+constexpr QLatin1StringView OfflinePrefix = "vcache-"_L1;
+
+bool isWeb(const QString &scheme)
+{
+    return scheme == "http"_L1 || scheme == "https"_L1;
+}
+
+bool isNetwork(const QString &scheme)
+{
+    return isWeb(scheme) || scheme == "ws"_L1 || scheme == "wss"_L1 || scheme == "ftp"_L1;
+}
+
+QByteArray mimeType(const QByteArray &contentType)
+{
+    const QByteArray type = contentType.split(';').first().trimmed();
+    return type.isEmpty() ? QByteArrayLiteral("application/octet-stream") : type;
+}
+
+} // namespace
+
+class EngineOfflineWork::Interceptor final : public QWebEngineUrlRequestInterceptor
+{
+public:
+    explicit Interceptor(EngineOfflineWork *work) : m_work(work) {}
+
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override
+    {
+        const QUrl url = info.requestUrl();
+        if (!isNetwork(url.scheme()))
+            return;
+        const auto type = info.resourceType();
+        const bool navigation = type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame
+                                || type == QWebEngineUrlRequestInfo::ResourceTypeSubFrame;
+        // A control working offline by itself goes to its pages, or shows
+        // one from the cache.
+        const QUrl first = info.firstPartyUrl();
+        const bool offline =
+            m_work->m_offline
+            || (type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame && m_work->servesOffline(url))
+            || (isOfflineForm(first) && m_work->servesOffline(realForm(first)));
+        if (!offline)
+            return;
+        if (isWeb(url.scheme())
+            && (navigation || m_work->m_cache->holdsPart(url.toString()))) {
+            info.redirect(offlineForm(url));
+            return;
+        }
+        info.block(true);
+    }
+
+private:
+    EngineOfflineWork *m_work;
+};
+
+class EngineOfflineWork::Handler final : public QWebEngineUrlSchemeHandler
+{
+public:
+    explicit Handler(EngineOfflineWork *work) : m_work(work) {}
+
+    void requestStarted(QWebEngineUrlRequestJob *job) override
+    {
+        const QUrl real = realForm(job->requestUrl());
+        EngineOfflineCache &cache = *m_work->m_cache;
+        const QString address = real.toString();
+        // A page follows the state; a part asked for in this form belongs
+        // to a page that is shown from the cache.
+        const bool page = QFileInfo::exists(cache.archivePath(address));
+        const bool offline = m_work->servesOffline(real) || (!page && cache.holdsPart(address));
+        if (!offline) {
+            job->redirect(real);
+            return;
+        }
+        auto *buffer = new QBuffer(job);
+        QByteArray type = "text/html";
+        if (const auto part = cache.find(address)) {
+            buffer->setData(part->body);
+            type = mimeType(part->contentType);
+        } else {
+            buffer->setData(m_work->offlinePage(real));
+        }
+        buffer->open(QIODevice::ReadOnly);
+        job->reply(type, buffer);
+    }
+
+private:
+    EngineOfflineWork *m_work;
+};
+
+EngineOfflineWork::EngineOfflineWork(std::shared_ptr<EngineOfflineCache> cache, QObject *parent)
+    : QObject(parent)
+    , m_cache(std::move(cache))
+    , m_interceptor(std::make_unique<Interceptor>(this))
+    , m_handler(std::make_unique<Handler>(this))
+{
+}
+
+EngineOfflineWork::~EngineOfflineWork() = default;
+
+void EngineOfflineWork::registerSchemes()
+{
+    for (const auto &[name, port] : {std::pair{"vcache-http", 80}, std::pair{"vcache-https", 443}}) {
+        const QByteArray scheme(name);
+        if (QWebEngineUrlScheme::schemeByName(scheme).name() == scheme)
+            continue;
+        QWebEngineUrlScheme offline(scheme);
+        offline.setSyntax(QWebEngineUrlScheme::Syntax::HostAndPort);
+        offline.setDefaultPort(port);
+        offline.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
+        QWebEngineUrlScheme::registerScheme(offline);
+    }
+}
+
+bool EngineOfflineWork::isOfflineForm(const QUrl &url)
+{
+    const QString scheme = url.scheme();
+    return scheme.startsWith(OfflinePrefix) && isWeb(scheme.mid(OfflinePrefix.size()));
+}
+
+QUrl EngineOfflineWork::realForm(const QUrl &url)
+{
+    if (!isOfflineForm(url))
+        return url;
+    QUrl real = url;
+    real.setScheme(url.scheme().mid(OfflinePrefix.size()));
+    return real;
+}
+
+QUrl EngineOfflineWork::offlineForm(const QUrl &url)
+{
+    if (!isWeb(url.scheme()))
+        return {};
+    QUrl offline = url;
+    offline.setScheme(OfflinePrefix + url.scheme());
+    return offline;
+}
+
+void EngineOfflineWork::install(QWebEngineProfile *profile)
+{
+    profile->setUrlRequestInterceptor(m_interceptor.get());
+    profile->installUrlSchemeHandler("vcache-http", m_handler.get());
+    profile->installUrlSchemeHandler("vcache-https", m_handler.get());
+    connect(profile, &QWebEngineProfile::downloadRequested, m_cache.get(),
+            &EngineOfflineCache::watchDownload);
+}
+
+void EngineOfflineWork::watchPage(QWebEnginePage *page)
+{
+    connect(page, &QWebEnginePage::loadFinished, this, [this, page](bool ok) {
+        if (ok && !m_offline && isWeb(page->url().scheme()))
+            m_cache->snapshot(page);
+    });
+}
+
+void EngineOfflineWork::setOfflinePage(std::function<QString(const QString &)> page)
+{
+    m_offlinePage = std::move(page);
+}
+
+void EngineOfflineWork::setPinned(std::function<bool(const QUrl &)> pinned)
+{
+    m_pinned = std::move(pinned);
+}
+
+bool EngineOfflineWork::servesOffline(const QUrl &real) const
+{
+    return m_offline || (m_pinned && m_pinned(real));
+}
+
+QByteArray EngineOfflineWork::offlinePage(const QUrl &real) const
+{
+    if (m_offlinePage)
+        return m_offlinePage(real.toString()).toUtf8();
+    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body></body></html>";
+}
+
+} // namespace velmora::platform
