@@ -1,5 +1,6 @@
 #include "frmFavoritesShow.h"
 
+#include "TextFit.h"
 #include "Twips.h"
 #include "frmMain.h"
 
@@ -377,6 +378,13 @@ void frmFavoritesShow::Form_Resize()
         };
         for (const auto &[button, place] : buttons)
             setTwipsGeometry(button, {place.left, top, place.width, buttonHeight}, t);
+        // Captions longer than the design's buttons widen them; the window
+        // then keeps room for the whole row.
+        if (services::fitRow({cmdLoad, cmdOpenInNewWindow, cmdFavEdit, cmdCancel}) > 0) {
+            const int need = cmdCancel->geometry().right() + 1 + cmdLoad->x();
+            if (need > minimumWidth())
+                setMinimumWidth(need);
+        }
     });
     step([&] {
         TwipsRect tree = mainwindow::twipsGeometry(tvFav, t);

@@ -1,5 +1,6 @@
 #include "frmGroupOperations.h"
 
+#include "TextFit.h"
 #include "HistoryIcon.h"
 #include "Language.h"
 
@@ -119,6 +120,13 @@ frmGroupOperations::frmGroupOperations(Program &program, QWidget *parent)
 
     // The design-time place: centred on the screen.
     resize(mainwindow::twipsToPixels(DesignWidth, tx), mainwindow::twipsToPixels(DesignHeight, ty));
+    // Captions longer than the design's buttons take room from their neighbours.
+    if (const int grew = services::fitRow({cmdClose, cmdRefresh, cmdStop, cmdSelectAll,
+                                           cmdHideSelection, cmdCancel});
+        grew > 0)
+        resize(width() + grew, height());
+    services::fitRow({cmdUpdInfo});
+    services::fitTitle(this);
     const QSize screen = program.system().screenPixels();
     move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
 

@@ -1,5 +1,6 @@
 #include "frmOpenTabsDetailed.h"
 
+#include "TextFit.h"
 #include "HistoryIcon.h"
 #include "Language.h"
 
@@ -96,6 +97,12 @@ frmOpenTabsDetailed::frmOpenTabsDetailed(Program &program, QWidget *parent)
     move(std::max(0, (screen.width() - w) / 2), std::max(0, (screen.height() - h) / 2));
     resize(w, h);
     Form_Resize();
+    // Captions longer than the design's buttons take room from their neighbours.
+    if (const int grew = services::fitRow({cmdOnline, cmdOffline, cmdSelectAll,
+                                           cmdHideSelection, cmdCancel});
+        grew > 0)
+        resize(width() + grew, height());
+    services::fitTitle(this);
 }
 
 int frmOpenTabsDetailed::twips()

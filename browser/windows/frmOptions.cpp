@@ -1,5 +1,6 @@
 #include "frmOptions.h"
 
+#include "TextFit.h"
 #include "frmHW.h"
 #include "frmMain.h"
 #include "frmRemove.h"
@@ -229,6 +230,7 @@ void frmOptions::load(bool mayYield)
         });
     }
     step([&] { setHelpTips(); });
+    step([&] { services::fitTexts(this); });
 }
 
 void frmOptions::setHelpTips()
