@@ -81,8 +81,10 @@ QString clipped(const QWidget *w)
 {
     const QFontMetrics fm = w->fontMetrics();
     if (const auto *label = qobject_cast<const QLabel *>(w)) {
-        const QRect cr = label->contentsRect().adjusted(label->margin(), label->margin(),
-                                                        -label->margin(), -label->margin());
+        QRect cr = label->contentsRect().adjusted(label->margin(), label->margin(),
+                                                  -label->margin(), -label->margin());
+        if (label->indent() > 0)
+            cr.setLeft(cr.left() + label->indent());
         const QString text = label->text();
         if (label->wordWrap()) {
             const QRect need = fm.boundingRect(QRect(0, 0, cr.width(), 100000),
