@@ -38,6 +38,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QToolButton>
 
 #include <functional>
@@ -370,10 +371,11 @@ void tst_TextFit::ownTextsFollowTheLanguage_data()
     QTest::addColumn<QString>("language");
     QTest::addColumn<QString>("groupTitle");
     QTest::addColumn<QString>("stopAll");
+    QTest::addColumn<QString>("treeRoot");
     QTest::newRow("Russian") << QStringLiteral("Russian") << QStringLiteral("Групповые операции")
-                             << QStringLiteral("Ос&тановить все");
+                             << QStringLiteral("Ос&тановить все") << QStringLiteral("Избранное");
     QTest::newRow("English") << QStringLiteral("English") << QStringLiteral("Group operations")
-                             << QStringLiteral("S&top all");
+                             << QStringLiteral("S&top all") << QStringLiteral("Favorites");
 }
 
 void tst_TextFit::ownTextsFollowTheLanguage()
@@ -381,7 +383,12 @@ void tst_TextFit::ownTextsFollowTheLanguage()
     QFETCH(QString, language);
     QFETCH(QString, groupTitle);
     QFETCH(QString, stopAll);
+    QFETCH(QString, treeRoot);
     Run run(language);
+    run.fx.main().actionNamed(QStringLiteral("mnuShowFavorites"))->trigger();
+    auto *tree = run.p().loadedWindow<frmFavoritesShow>();
+    QVERIFY(tree);
+    QCOMPARE(tree->tvFav->topLevelItem(0)->text(0), treeRoot);
     QCOMPARE(run.p().window<frmGroupOperations>().windowTitle(), groupTitle);
     QCOMPARE(run.fx.main().actionNamed(QStringLiteral("mnuStopAll"))->text(), stopAll);
 

@@ -165,7 +165,8 @@ void frmFavoritesShow::Form_Load()
     m_filling = true;
     m_lastNode = nullptr;
     tvFav->clear();
-    QTreeWidgetItem *root = addNode(nullptr, QStringLiteral("Избранное"), folderImage(), 0);
+    QTreeWidgetItem *root =
+        addNode(nullptr, program().language().own(u"Избранное", u"Favorites"), folderImage(), 0);
     root->setExpanded(true);
     fillTree(m_tree.favFolders().front(), root);
     m_filling = false;
