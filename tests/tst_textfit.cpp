@@ -8,6 +8,7 @@
 #include "Program.h"
 #include "QtDialogs.h"
 #include "SettingsStore.h"
+#include "TextFit.h"
 #include "ShellFavoritesDesktop.h"
 #include "favEdit.h"
 #include "frmAbout.h"
@@ -315,6 +316,8 @@ private slots:
     void everyTextFits_data();
     void everyTextFits();
     void checkerSeesACutText();
+    void fitterMovesWhatFollows();
+    void rowTakesSpareRoomFirst();
     void ownTextsFollowTheLanguage_data();
     void ownTextsFollowTheLanguage();
     void goButtonShowsAnArrow();
@@ -364,6 +367,73 @@ void tst_TextFit::checkerSeesACutText()
     const QStringList found = faults(&window);
     QCOMPARE(found.size(), 2);
     QVERIFY(found[0].startsWith(QStringLiteral("button")) || found[1].startsWith(QStringLiteral("button")));
+}
+
+void tst_TextFit::fitterMovesWhatFollows()
+{
+    // A fixed dialog: a wrapped label too short for its text above a button
+    // too narrow for its caption, with a neighbour to its right.
+    QWidget window;
+    window.setFixedSize(200, 100);
+    auto *label = new QLabel(QStringLiteral("one two three four five six seven eight nine ten "
+                                            "eleven twelve thirteen fourteen"),
+                             &window);
+    label->setObjectName(QStringLiteral("label"));
+    label->setWordWrap(true);
+    label->setGeometry(8, 8, 184, 16);
+    auto *button = new QPushButton(QStringLiteral("A caption much longer than the button"), &window);
+    button->setObjectName(QStringLiteral("button"));
+    button->setGeometry(8, 40, 60, 25);
+    auto *next = new QPushButton(QStringLiteral("Next"), &window);
+    next->setObjectName(QStringLiteral("next"));
+    next->setGeometry(76, 40, 60, 25);
+    QVERIFY(!faults(&window).isEmpty());
+
+    velmora::services::fitTexts(&window);
+    QVERIFY2(faults(&window).isEmpty(), qPrintable(faults(&window).join(u'\n')));
+    // Grown, never shrunk or moved sideways: the design stays where it fits.
+    QCOMPARE(label->geometry().topLeft(), QPoint(8, 8));
+    QCOMPARE(label->width(), 184);
+    QVERIFY(button->y() >= label->geometry().bottom());
+    QCOMPARE(next->y(), button->y());
+    QVERIFY(next->x() > button->geometry().right());
+    QCOMPARE(window.minimumSize(), window.maximumSize());
+    QVERIFY(window.rect().contains(next->geometry()));
+}
+
+void tst_TextFit::rowTakesSpareRoomFirst()
+{
+    QWidget window;
+    window.resize(400, 60);
+    QList<QWidget *> row;
+    const QStringList captions = {QStringLiteral("OK"), QStringLiteral("Clear the whole selection"),
+                                  QStringLiteral("No")};
+    for (int i = 0; i < 3; ++i) {
+        auto *b = new QPushButton(captions[i], &window);
+        b->setObjectName(QStringLiteral("b%1").arg(i));
+        b->setGeometry(8 + i * 128, 10, 120, 25);
+        row.append(b);
+    }
+    const int right = row.last()->geometry().right();
+    const int needed = velmora::services::textNeed(row[1]).width();
+    QVERIFY(needed > 120);
+    // What the short buttons can spare: their width beyond their own need.
+    int spare = 0;
+    for (int i : {0, 2}) {
+        QPushButton probe(captions[i]);
+        probe.resize(1, 25);
+        spare += 120 - velmora::services::textNeed(&probe).width();
+    }
+    if (needed - 120 <= spare) {
+        QCOMPARE(velmora::services::fitRow(row), 0);
+        QCOMPARE(row.last()->geometry().right(), right);
+    } else {
+        QVERIFY(velmora::services::fitRow(row) > 0);
+    }
+    QVERIFY2(faults(&window).isEmpty(), qPrintable(faults(&window).join(u'\n')));
+    // The gaps between the buttons stay as designed.
+    QCOMPARE(row[1]->x() - row[0]->geometry().right(), 9);
+    QCOMPARE(row[2]->x() - row[1]->geometry().right(), 9);
 }
 
 void tst_TextFit::ownTextsFollowTheLanguage_data()
