@@ -20,6 +20,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolButton>
+#include <QWhatsThis>
+
+#include <algorithm>
 
 using velmora::mainwindow::frmMain;
 using velmora::test::ProgramFixture;
@@ -84,6 +88,8 @@ private slots:
     void languageTexts();
     void extraSentenceAddedOnce();
     void helpTooltips();
+    void whatsThisHelp_data();
+    void whatsThisHelp();
     void opensHotWords();
     void opensHistoryEditor();
 };
@@ -332,7 +338,9 @@ void tst_OptionsWindow::languageTexts()
     QCOMPARE(w.cmdApply->text(), apply);
 
     // Pixels at 15 twips a pixel: English moves these; Russian keeps the
-    // window's own layout.
+    // window's own layout. Rows of the window itself may then move down to
+    // make room for longer texts, so only their left edges and their order
+    // are fixed; the controls inside the frames keep their places.
     struct Place
     {
         QWidget *control;
@@ -348,8 +356,20 @@ void tst_OptionsWindow::languageTexts()
     for (const Place &p : places) {
         const QPoint expected = realigned ? QPoint(p.englishX, p.englishY)
                                           : QPoint(p.ownX, p.ownY);
-        QVERIFY2(p.control->pos() == expected, qPrintable(p.control->objectName()));
+        // The Russian standard mode's caption is longer than its design
+        // width: the button after it moves on.
+        if (p.control != w.Option6 || realigned)
+            QVERIFY2(p.control->x() == expected.x(), qPrintable(p.control->objectName()));
+        if (p.control->parentWidget() != &w)
+            QVERIFY2(p.control->y() == expected.y(), qPrintable(p.control->objectName()));
     }
+    QVERIFY(w.Option6->x() > w.Option5->geometry().right());
+    // Top to bottom, each below the one before.
+    const QList<QWidget *> column = {w.lblRemove, w.cmdRemove, w.lblHW, w.cmdSetHW,
+                                     w.lblConfExit, w.lblSaveMode, w.Frame3};
+    for (qsizetype i = 1; i < column.size(); ++i)
+        QVERIFY2(column[i]->y() >= column[i - 1]->geometry().bottom(),
+                 qPrintable(column[i]->objectName()));
     QCOMPARE(w.Frame2->height(), realigned ? 27 : 30);
     for (const QLabel *label : {w.lblRemove, w.lblHW}) {
         QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask,
@@ -383,14 +403,63 @@ void tst_OptionsWindow::helpTooltips()
     int named = 0;
     const QList<QWidget *> controls = w.findChildren<QWidget *>();
     for (const QWidget *control : controls) {
-        if (control->objectName().isEmpty())
-            continue; // parts the toolkit adds
+        if (control->objectName().isEmpty() || control == w.cmdWhatsThis)
+            continue; // parts the toolkit adds, and the help button itself
         ++named;
         QCOMPARE(control->property("tooltip").toString(), tip);
         const bool tipped = control != w.Option1 && control != w.Option2;
         QCOMPARE(control->toolTip(), tipped ? tip : QString());
     }
     QCOMPARE(named, 24);
+}
+
+void tst_OptionsWindow::whatsThisHelp_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<bool>("cyrillic");
+    QTest::newRow("Russian") << QStringLiteral("Russian") << true;
+    QTest::newRow("English") << QStringLiteral("English") << false;
+}
+
+void tst_OptionsWindow::whatsThisHelp()
+{
+    QFETCH(QString, language);
+    QFETCH(bool, cyrillic);
+    ProgramFixture fx;
+    fx.program().settings().SaveSetting(QStringLiteral("general"), QStringLiteral("language"),
+                                        language);
+    fx.start();
+    frmOptions &w = openOptions(fx);
+
+    // Every control explains itself in the interface's language.
+    int named = 0;
+    for (const QWidget *control : w.findChildren<QWidget *>()) {
+        if (control->objectName().isEmpty())
+            continue;
+        ++named;
+        const QString text = control->whatsThis();
+        QVERIFY2(text.size() > 20, qPrintable(control->objectName()));
+        const bool hasCyrillic = std::any_of(text.begin(), text.end(), [](QChar c) {
+            return c.script() == QChar::Script_Cyrillic;
+        });
+        QVERIFY2(hasCyrillic == cyrillic, qPrintable(control->objectName()));
+    }
+    QCOMPARE(named, 25);
+    QVERIFY(w.Option5->whatsThis() != w.cmdOk->whatsThis());
+    // The tooltip sends the user to what exists here.
+    QVERIFY(w.cmdOk->toolTip().contains(QStringLiteral("Shift+F1")));
+    QVERIFY(w.cmdOk->toolTip().contains(QStringLiteral("?")));
+
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::mouseClick(w.cmdWhatsThis, Qt::LeftButton);
+    QVERIFY(QWhatsThis::inWhatsThisMode());
+    QWhatsThis::leaveWhatsThisMode();
+    QVERIFY(!QWhatsThis::inWhatsThisMode());
+    QTest::keyClick(w.txtHUrl, Qt::Key_F1, Qt::ShiftModifier);
+    QVERIFY(QWhatsThis::inWhatsThisMode());
+    QWhatsThis::leaveWhatsThisMode();
 }
 
 void tst_OptionsWindow::opensHotWords()

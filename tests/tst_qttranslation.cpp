@@ -7,6 +7,8 @@
 #include "SettingsStore.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
 #include <QPushButton>
 #include <QTest>
 
@@ -14,6 +16,19 @@ using velmora::QtTranslation;
 using velmora::test::ProgramFixture;
 
 namespace {
+
+// A program over the fakes with the shipped language files, found in the
+// source tree so the suite runs without ctest's environment too.
+struct Run
+{
+    ProgramFixture fx{false};
+    Run()
+    {
+        const QDir source(QStringLiteral(VELMORA_SHIPPED_DATA));
+        for (const QString &name : source.entryList({QStringLiteral("*.lng")}, QDir::Files))
+            QFile::copy(source.filePath(name), QDir(fx.env.programDir()).filePath(name));
+    }
+};
 
 QString buttonText(QDialogButtonBox::StandardButton which)
 {
@@ -70,7 +85,8 @@ void tst_QtTranslation::standardButtonsSpeakTheStartLanguage()
     QFETCH(QString, language);
     QFETCH(QString, yes);
     QFETCH(QString, cancel);
-    ProgramFixture fx;
+    Run run;
+    ProgramFixture &fx = run.fx;
     if (!language.isEmpty())
         fx.program().settings().SaveSetting(QStringLiteral("general"),
                                             QStringLiteral("language"), language);
@@ -82,7 +98,8 @@ void tst_QtTranslation::standardButtonsSpeakTheStartLanguage()
 void tst_QtTranslation::translationLeavesWithTheProgram()
 {
     {
-        ProgramFixture fx;
+        Run run;
+        ProgramFixture &fx = run.fx;
         fx.start();
         QCOMPARE(fx.program().qtTranslation().installed(), QStringLiteral("ru"));
         QCOMPARE(buttonText(QDialogButtonBox::No), QStringLiteral("Нет"));

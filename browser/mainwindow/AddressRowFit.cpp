@@ -6,11 +6,15 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 
 namespace velmora::mainwindow {
 
 void fitAddressRow(frmMain &w)
 {
+    // The go label lies over the go button; its text starts after the arrow.
+    if (w.lblGo && w.cmdGo)
+        w.lblGo->setIndent(w.cmdGo->width());
     for (QLabel *label : {w.lblAddress, w.lblGo}) {
         if (!label)
             continue;

@@ -1,5 +1,7 @@
 #include "TextFit.h"
 
+#include "QtDialogs.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -19,6 +21,8 @@ namespace velmora::services {
 
 namespace {
 
+QSize rawNeed(const QWidget *w);
+
 QString shown(QString text)
 {
     // A single '&' marks the shortcut letter and takes no room.
@@ -33,8 +37,7 @@ QSize labelNeed(const QLabel *label)
     if (label->text().isEmpty() || label->textFormat() == Qt::RichText)
         return label->size();
     if (!label->wordWrap()) {
-        const QSize hint = label->sizeHint();
-        return label->size().expandedTo(hint);
+        return label->sizeHint();
     }
     // The longest word must fit on a line of its own.
     const QFontMetrics fm = label->fontMetrics();
@@ -45,7 +48,7 @@ QSize labelNeed(const QLabel *label)
                                                    Qt::SkipEmptyParts))
         width = std::max(width, fm.horizontalAdvance(word) + extra + 1);
     const int height = label->heightForWidth(width);
-    return QSize(width, std::max(label->height(), height));
+    return QSize(width, height);
 }
 
 QSize pushButtonNeed(const QPushButton *button)
@@ -66,12 +69,21 @@ QSize pushButtonNeed(const QPushButton *button)
     // Some room either side so that the text does not touch the frame.
     const int needWidth = text + (button->width() - contents.width()) + (opt.text.isEmpty() ? 0 : 6);
     const int needHeight = fm.height() + (button->height() - contents.height()) + 2;
-    return button->size().expandedTo(QSize(needWidth, needHeight));
+    return QSize(needWidth, needHeight);
 }
 
 QSize checkNeed(const QAbstractButton *button)
 {
-    return button->size().expandedTo(button->sizeHint());
+    QStyleOptionButton opt;
+    opt.initFrom(button);
+    opt.text = button->text();
+    const bool radio = qobject_cast<const QRadioButton *>(button) != nullptr;
+    const QRect contents = button->style()->subElementRect(
+        radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &opt, button);
+    const QFontMetrics fm = button->fontMetrics();
+    const int width = fm.horizontalAdvance(shown(opt.text)) + (button->width() - contents.width()) + 2;
+    const int height = fm.height() + (button->height() - contents.height());
+    return QSize(width, height);
 }
 
 QSize groupBoxNeed(const QGroupBox *box)
@@ -86,7 +98,7 @@ QSize groupBoxNeed(const QGroupBox *box)
     const QRect label = box->style()->subControlRect(QStyle::CC_GroupBox, &opt,
                                                      QStyle::SC_GroupBoxLabel, box);
     const int need = fm.horizontalAdvance(shown(box->title())) + 2 * label.x() + 8;
-    return box->size().expandedTo(QSize(need, box->height()));
+    return QSize(need, box->height());
 }
 
 // Children placed by hand (no layout manages them), in reading order.
@@ -104,6 +116,22 @@ QList<QWidget *> placedChildren(QWidget *container)
         return a->y() != b->y() ? a->y() < b->y() : a->x() < b->x();
     });
     return result;
+}
+
+bool captionedControl(const QWidget *w)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(w))
+        return !label->text().isEmpty();
+    if (const auto *button = qobject_cast<const QAbstractButton *>(w))
+        return !button->text().isEmpty();
+    return false;
+}
+
+// A word-wrapped label keeps its width: narrowing it would need more lines.
+bool captionedWide(const QWidget *w)
+{
+    const auto *label = qobject_cast<const QLabel *>(w);
+    return label && label->wordWrap();
 }
 
 bool overlapsVertically(const QRect &a, const QRect &b)
@@ -134,12 +162,49 @@ bool fitContainer(QWidget *container)
             if (dw > 0 && g.left() >= before.right() - 1 && overlapsVertically(g, before))
                 other->move(g.x() + dw, g.y());
         }
+        if (dh <= 0)
+            continue;
+        // What lies below moves down, and so does what the taller control
+        // would now cover, all by one amount that clears it.
+        const QRect grown(before.topLeft(), need);
+        QList<QWidget *> moving;
+        int shift = dh;
         for (QWidget *other : children) {
-            if (other == w)
-                continue;
             const QRect g = other->geometry();
-            if (dh > 0 && g.top() >= before.bottom() - 1)
-                other->move(g.x(), g.y() + dh);
+            if (other == w || g.top() <= before.top())
+                continue;
+            if (g.top() >= before.bottom() - 1 || grown.intersects(g)) {
+                moving.append(other);
+                if (grown.intersects(g))
+                    shift = std::max(shift, grown.bottom() + 1 - g.top());
+            }
+        }
+        for (QWidget *other : std::as_const(moving))
+            other->move(other->x(), other->y() + shift);
+    }
+    // Two captioned controls of one row that overlap: the left one gives up
+    // the room its text does not need, or the right one moves on.
+    for (QWidget *a : children) {
+        for (QWidget *b : children) {
+            if (a == b || !captionedControl(a))
+                continue;
+            const QRect ga = a->geometry();
+            const QRect gb = b->geometry();
+            if (!ga.intersects(gb) || gb.left() <= ga.left() || gb.top() < ga.top() - 2
+                || !captionedControl(b))
+                continue;
+            const int room = gb.left() - ga.left() - 2;
+            if (rawNeed(a).width() <= room && !captionedWide(a)) {
+                a->resize(room, a->height());
+            } else {
+                const int shift = ga.right() + 3 - gb.left();
+                for (QWidget *other : children) {
+                    const QRect g = other->geometry();
+                    if (g.left() >= gb.left() && overlapsVertically(g, gb))
+                        other->move(g.x() + shift, g.y());
+                }
+            }
+            changed = true;
         }
     }
     if (!changed)
@@ -171,6 +236,13 @@ bool fitContainer(QWidget *container)
 
 QSize textNeed(const QWidget *w)
 {
+    return w->size().expandedTo(rawNeed(w));
+}
+
+namespace {
+
+QSize rawNeed(const QWidget *w)
+{
     if (const auto *label = qobject_cast<const QLabel *>(w))
         return labelNeed(label);
     if (const auto *button = qobject_cast<const QPushButton *>(w))
@@ -182,27 +254,79 @@ QSize textNeed(const QWidget *w)
     return w->size();
 }
 
+} // namespace
+
 void fitTexts(QWidget *window)
 {
-    if (window)
-        fitContainer(window);
+    if (!window)
+        return;
+    fitContainer(window);
+    fitTitle(window);
+}
+
+void fitTitle(QWidget *window)
+{
+    // The title bar shows the whole title too.
+    if (window->isWindow() && !(window->windowFlags() & Qt::FramelessWindowHint)
+        && !window->windowTitle().isEmpty()) {
+        const int room = platform::titleRoom(window->windowTitle());
+        if (room > window->width()) {
+            const QSize need(room, window->height());
+            if (window->minimumSize() == window->maximumSize())
+                window->setFixedSize(need);
+            else
+                window->setMinimumWidth(std::max(window->minimumWidth(), room));
+            window->resize(need);
+        }
+    }
 }
 
 int fitRow(const QList<QWidget *> &row)
 {
-    int shift = 0;
+    QList<QWidget *> buttons;
     for (QWidget *w : row) {
-        if (!w)
-            continue;
-        if (shift)
-            w->move(w->x() + shift, w->y());
-        const QSize need = textNeed(w);
-        if (need.width() > w->width()) {
-            shift += need.width() - w->width();
-            w->resize(need.width(), w->height());
-        }
+        if (w)
+            buttons.append(w);
     }
-    return shift;
+    if (buttons.isEmpty())
+        return 0;
+    QList<int> widths;
+    QList<int> needs;
+    int deficit = 0;
+    int slack = 0;
+    for (QWidget *w : std::as_const(buttons)) {
+        widths.append(w->width());
+        needs.append(rawNeed(w).width());
+        deficit += std::max(0, needs.last() - widths.last());
+        slack += std::max(0, widths.last() - needs.last());
+    }
+    if (deficit == 0)
+        return 0;
+    // Buttons with room to spare give it to those that lack it, so the row
+    // keeps its design extent as long as it can.
+    const int take = std::min(deficit, slack);
+    int given = 0;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        const int spare = std::max(0, widths[i] - needs[i]);
+        if (spare > 0 && slack > 0) {
+            const int cut = std::min(spare, int((qint64(take) * spare + slack - 1) / slack));
+            const int cutNow = std::min(cut, take - given);
+            widths[i] -= cutNow;
+            given += cutNow;
+        }
+        widths[i] = std::max(widths[i], needs[i]);
+    }
+    const int oldRight = buttons.last()->geometry().right();
+    int x = buttons.first()->x();
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        QWidget *w = buttons[i];
+        const int gap = i + 1 < buttons.size()
+                            ? buttons[i + 1]->x() - (w->geometry().right() + 1)
+                            : 0;
+        w->setGeometry(x, w->y(), widths[i], w->height());
+        x += widths[i] + gap;
+    }
+    return std::max(0, buttons.last()->geometry().right() - oldRight);
 }
 
 } // namespace velmora::services

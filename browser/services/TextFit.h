@@ -21,8 +21,12 @@ QSize textNeed(const QWidget *w);
 // a heightened one move along, and the window grows to hold them all.
 void fitTexts(QWidget *window);
 
+// Widens a framed window whose title bar is too narrow for its title.
+void fitTitle(QWidget *window);
+
 // A row of buttons laid out left to right: each takes the width its text
-// needs and pushes the ones after it. Returns how much wider the row got.
+// needs, first from the spare room of the others, then by pushing the ones
+// after it. Returns how much wider the row got.
 int fitRow(const QList<QWidget *> &row);
 
 } // namespace velmora::services

@@ -1,5 +1,6 @@
 #include "FavoriteDialogs.h"
 
+#include "TextFit.h"
 #include "frmFavoritesShow.h"
 
 #include "Language.h"
@@ -34,6 +35,7 @@ void loadFavoriteDialog(Program &p, QWidget *dialog, bool manual, int languageWi
                 p.language().getDefaultLanguage(dir));
             p.language().applyLanguage(dir, language, languageWindow, dialog);
         });
+        step([&] { services::fitTexts(dialog); });
     }
     step([&] {
         if (dialog->isVisible())

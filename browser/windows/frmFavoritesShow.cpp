@@ -1,5 +1,6 @@
 #include "frmFavoritesShow.h"
 
+#include "TextFit.h"
 #include "Twips.h"
 #include "frmMain.h"
 
@@ -164,7 +165,8 @@ void frmFavoritesShow::Form_Load()
     m_filling = true;
     m_lastNode = nullptr;
     tvFav->clear();
-    QTreeWidgetItem *root = addNode(nullptr, QStringLiteral("Избранное"), folderImage(), 0);
+    QTreeWidgetItem *root =
+        addNode(nullptr, program().language().own(u"Избранное", u"Favorites"), folderImage(), 0);
     root->setExpanded(true);
     fillTree(m_tree.favFolders().front(), root);
     if (m_tree.truncated()) {
@@ -393,6 +395,13 @@ void frmFavoritesShow::Form_Resize()
         };
         for (const auto &[button, place] : buttons)
             setTwipsGeometry(button, {place.left, top, place.width, buttonHeight}, t);
+        // Captions longer than the design's buttons widen them; the window
+        // then keeps room for the whole row.
+        if (services::fitRow({cmdLoad, cmdOpenInNewWindow, cmdFavEdit, cmdCancel}) > 0) {
+            const int need = cmdCancel->geometry().right() + 1 + cmdLoad->x();
+            if (need > minimumWidth())
+                setMinimumWidth(need);
+        }
     });
     step([&] {
         TwipsRect tree = mainwindow::twipsGeometry(tvFav, t);

@@ -1,7 +1,7 @@
 #include "frmGroupOperations.h"
 
 #include "Placement.h"
-
+#include "TextFit.h"
 #include "HistoryIcon.h"
 #include "Language.h"
 
@@ -121,6 +121,13 @@ frmGroupOperations::frmGroupOperations(Program &program, QWidget *parent)
 
     // The design-time place: centred over the main window.
     resize(mainwindow::twipsToPixels(DesignWidth, tx), mainwindow::twipsToPixels(DesignHeight, ty));
+    // Captions longer than the design's buttons take room from their neighbours.
+    if (const int grew = services::fitRow({cmdClose, cmdRefresh, cmdStop, cmdSelectAll,
+                                           cmdHideSelection, cmdCancel});
+        grew > 0)
+        resize(width() + grew, height());
+    services::fitRow({cmdUpdInfo});
+    services::fitTitle(this);
     placeOverMainWindow(this, program);
 
     Form_Load();

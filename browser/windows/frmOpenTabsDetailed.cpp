@@ -1,7 +1,7 @@
 #include "frmOpenTabsDetailed.h"
 
 #include "Placement.h"
-
+#include "TextFit.h"
 #include "HistoryIcon.h"
 #include "Language.h"
 
@@ -95,6 +95,12 @@ frmOpenTabsDetailed::frmOpenTabsDetailed(Program &program, QWidget *parent)
     resize(mainwindow::twipsToPixels(FormWidth, t), mainwindow::twipsToPixels(FormHeight, t));
     placeOverMainWindow(this, this->program());
     Form_Resize();
+    // Captions longer than the design's buttons take room from their neighbours.
+    if (const int grew = services::fitRow({cmdOnline, cmdOffline, cmdSelectAll,
+                                           cmdHideSelection, cmdCancel});
+        grew > 0)
+        resize(width() + grew, height());
+    services::fitTitle(this);
 }
 
 int frmOpenTabsDetailed::twips()

@@ -1,5 +1,7 @@
 #include "frmOptions.h"
 
+#include "TextFit.h"
+#include "OptionsHelp.h"
 #include "frmHW.h"
 #include "frmMain.h"
 #include "frmRemove.h"
@@ -14,12 +16,15 @@
 #include "Steps.h"
 #include "WebBrowser.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolButton>
+#include <QWhatsThis>
 
 #include <utility>
 
@@ -31,8 +36,8 @@ namespace {
 
 QString helpTip()
 {
-    return QStringLiteral(
-        "Для справки нажмите знак вопроса сверху этого окна и кликните на непонятный элемент");
+    return QStringLiteral("Для справки нажмите кнопку «?» внизу слева этого окна или клавиши "
+                          "Shift+F1, затем щёлкните по непонятному элементу.");
 }
 
 // Client area of the window, twips.
@@ -148,6 +153,18 @@ void frmOptions::createControls()
     place(cmdCancel, 4785, 5040, 1335, 375);
     cmdOk->setDefault(true);
 
+    // The title bars here have no help button: the window has its own, at
+    // the free left end of the OK row, and Shift+F1.
+    QAction *whatsThis = QWhatsThis::createAction(this);
+    whatsThis->setObjectName(QStringLiteral("actWhatsThis"));
+    addAction(whatsThis);
+    cmdWhatsThis = new QToolButton(this);
+    cmdWhatsThis->setObjectName(QStringLiteral("cmdWhatsThis"));
+    cmdWhatsThis->setText(QStringLiteral("?"));
+    place(cmdWhatsThis, 120, 5040, 375, 375);
+    connect(cmdWhatsThis, &QToolButton::clicked, whatsThis, &QAction::trigger);
+    cmdWhatsThis->setToolTip(whatsThis->text().remove(QLatin1Char('&')));
+
     setFixedSize(mainwindow::twipsToPixels(FormWidth, t), mainwindow::twipsToPixels(FormHeight, t));
 
     m_controls = {lblRemove, cmdRemove, lblHW,   cmdSetHW,    lblNW,    Frame1,
@@ -229,6 +246,8 @@ void frmOptions::load(bool mayYield)
         });
     }
     step([&] { setHelpTips(); });
+    step([&] { setOptionsWhatsThis(*this, program().language()); });
+    step([&] { services::fitTexts(this); });
 }
 
 void frmOptions::setHelpTips()

@@ -9,6 +9,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QToolButton;
 
 namespace velmora {
 class Program;
@@ -75,6 +76,9 @@ public:
     QPushButton *cmdOk = nullptr;
     QPushButton *cmdCancel = nullptr;
     QPushButton *cmdApply = nullptr;
+    // Enters "What's This?" mode, as Shift+F1 does: the next click on a
+    // control shows its help text.
+    QToolButton *cmdWhatsThis = nullptr;
 
 protected:
     bool Form_QueryUnload() override;

@@ -1,5 +1,6 @@
 #include "frmRemove.h"
 
+#include "TextFit.h"
 #include "frmMain.h"
 #include "Twips.h"
 
@@ -170,6 +171,7 @@ void frmRemove::load(bool mayYield)
                 lang.getDefaultLanguage(dir));
             lang.applyLanguage(dir, language, services::Language::RemoveWindow, this);
         });
+        step([&] { services::fitTexts(this); });
     }
     if (manual)
         List1->clear();
