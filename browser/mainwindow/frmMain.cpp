@@ -364,6 +364,7 @@ void frmMain::connectWeb(platform::WebBrowser *browser, int index)
                     programTitle());
                 *accepted = answer == platform::MsgResult::OK;
             });
+    connectControl(browser, index);
 }
 
 void frmMain::unloadWeb(int index)

@@ -1,6 +1,8 @@
 #include "EngineWebBrowser.h"
 
+#include "EngineCertificates.h"
 #include "EnginePage.h"
+#include "EnginePermissions.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -112,11 +114,9 @@ bool EngineWebBrowser::ensurePage()
             });
         }
     });
-    connect(m_page, &QWebEnginePage::certificateError, this,
-            [](const QWebEngineCertificateError &error) {
-                QWebEngineCertificateError copy = error;
-                copy.rejectCertificate();
-            });
+    // Certificates, permissions, full screen and logins go to the host.
+    new EngineCertificateGuard(this, m_page);
+    new EnginePermissions(this, m_page);
 
     m_view->setPage(m_page);
     m_view->installEventFilter(this);
@@ -432,6 +432,12 @@ void EngineWebBrowser::printPage(QPrinter *printer)
 {
     if (m_view && printer)
         m_view->print(printer);
+}
+
+void EngineWebBrowser::leaveFullScreen()
+{
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::ExitFullScreen);
 }
 
 void EngineWebBrowser::SetFocus()

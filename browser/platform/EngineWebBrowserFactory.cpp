@@ -1,5 +1,7 @@
 #include "EngineWebBrowser.h"
 
+#include "EngineDownloads.h"
+
 #include <QDir>
 
 #include <malloc.h>
@@ -62,6 +64,7 @@ QWebEngineProfile *EngineWebBrowserFactory::profile()
         m_profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
         m_profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
         applyContentSettingsToProfile();
+        routeDownloads(m_profile);
     }
     return m_profile;
 }
