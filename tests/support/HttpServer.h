@@ -37,6 +37,13 @@ public:
     // An HTML page with this title and body markup.
     void setPage(const QString &path, const QString &title, const QString &bodyHtml = {});
 
+    // A file sent as an attachment under this suggested name.
+    void setAttachment(const QString &path, const QByteArray &body, const QByteArray &fileName);
+    // The resource at path wants a basic login; without it the server answers
+    // 401 with deniedBody as an HTML page.
+    void setLogin(const QString &path, const QByteArray &user, const QByteArray &password,
+                  const QByteArray &realm, const QByteArray &deniedBody);
+
     int requestCount(const QString &path) const;
     QStringList requestedPaths() const;
     void resetCounts();
@@ -49,7 +56,15 @@ private:
     void onReadyRead(QTcpSocket *socket);
 
     QTcpServer *m_server;
+    struct Login
+    {
+        QByteArray credentials; // base64 of user:password
+        QByteArray realm;
+        QByteArray deniedBody;
+    };
     QHash<QString, Resource> m_resources;
+    QHash<QString, Login> m_logins;
+    QHash<QString, QByteArray> m_headers; // more header lines, each ending in CR LF
     QHash<QString, int> m_counts;
     QStringList m_order;
 };
