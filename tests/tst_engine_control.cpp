@@ -134,7 +134,13 @@ void tst_EngineControl::download_savedWholeWhereTheUserChose()
 {
     frmMain &main = open(u"/links.html"_s);
     QVERIFY(shows(main, 1, m_server.url(u"/links.html"_s)));
+    // The save dialog asked before replacing a file: the chosen name is used as it is.
     const QString target = m_out.filePath(u"saved.bin"_s);
+    {
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old content");
+    }
     dialogs().answerFile(target);
     run(main, 1, u"document.getElementById('get').click()"_s);
 
@@ -151,6 +157,7 @@ void tst_EngineControl::download_savedWholeWhereTheUserChose()
                               .arg(QDir::toNativeSeparators(target));
     QVERIFY(spinUntil([&] { return main.statusPanel1->text() == saved; }));
     QVERIFY(dialogs().msgCalls.isEmpty());
+    QCOMPARE(QDir(m_out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"saved.bin"_s});
     // The page stays where it was.
     QCOMPARE(main.web(1)->LocationURL(), m_server.url(u"/links.html"_s).toString());
 }
