@@ -147,7 +147,7 @@ public:
         const QString suffix = QFileInfo(name).suffix();
         QString filter = lang().own(u"Все файлы", u"All files") + "|*"_L1;
         if (!suffix.isEmpty())
-            filter = lang().own(u"Файлы ", u"Files ") + u'*' + u'.' + suffix + "|*."_L1 + suffix
+            filter = lang().own(u"Файлы ", u"Files ") + suffix.toUpper() + "|*."_L1 + suffix
                      + u'|' + filter;
         QString path;
         step([&] {
