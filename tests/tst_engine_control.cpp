@@ -78,6 +78,7 @@ private slots:
     void certificateError_subresourceStaysBlocked();
     void permission_answerReachesPage_data();
     void permission_answerReachesPage();
+    void fullScreen_grantedAndEscapeLeaves();
 
 private:
     frmMain &open(const QString &path);
@@ -110,6 +111,9 @@ void tst_EngineControl::initTestCase()
     m_server.setLogin(u"/secret.html"_s, "anna", "s3cret", "Staff area",
                       "<html><head><title>Denied</title></head><body>No entry</body></html>");
     m_server.setPage(u"/ask.html"_s, u"Ask"_s);
+    m_server.setPage(u"/video.html"_s, u"Video"_s,
+                     u"<div id='player' style='width:300px;height:100px;background:#080'"
+                     " onclick='this.requestFullscreen()'></div>"_s);
 }
 
 void tst_EngineControl::init()
@@ -323,6 +327,40 @@ void tst_EngineControl::permission_answerReachesPage()
     run(main, 1, ask);
     QVERIFY(spinUntil([&] { return main.web(1)->LocationName() == state; }));
     QCOMPARE(dialogs().msgCalls.size(), 1);
+}
+
+void tst_EngineControl::fullScreen_grantedAndEscapeLeaves()
+{
+    frmMain &main = open(u"/video.html"_s);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QWidget *page = main.web(1)->widget();
+    QWidget *parent = page->parentWidget();
+    auto *view = QWebEngineView::forPage(pageOf(main, 1));
+    QVERIFY(view && view->focusProxy());
+    // Full screen needs the user's own click.
+    const QVariantList rect =
+        run(main, 1, u"(function(){var r=document.getElementById('player').getBoundingClientRect();"
+                     "return [r.left + r.width/2, r.top + r.height/2];})()"_s)
+            .toList();
+    QCOMPARE(rect.size(), 2);
+    // Without a window system the view may take its first click for itself.
+    for (int tries = 0; tries < 3 && !page->isWindow(); ++tries) {
+        QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {},
+                          QPoint(int(rect[0].toDouble()), int(rect[1].toDouble())));
+        spinUntil([&] { return page->isWindow(); }, 2000);
+    }
+    const QString inFullScreen = u"document.fullscreenElement ? document.fullscreenElement.id : ''"_s;
+    QVERIFY(spinUntil([&] { return page->isWindow(); }));
+    QVERIFY(page->isFullScreen());
+    QVERIFY(spinUntil([&] { return run(main, 1, inFullScreen).toString() == u"player"_s; }));
+
+    page->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(page));
+    QTest::keyClick(page, Qt::Key_Escape);
+    QVERIFY(spinUntil([&] { return run(main, 1, inFullScreen).toString().isEmpty(); }));
+    QVERIFY(spinUntil([&] { return !page->isWindow(); }));
+    QCOMPARE(page->parentWidget(), parent);
 }
 
 QTEST_MAIN(tst_EngineControl)
