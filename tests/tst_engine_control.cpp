@@ -70,6 +70,7 @@ private slots:
 
     void download_savedWholeWhereTheUserChose();
     void download_cancelledDialogWritesNothing();
+    void savePage_isNoDownloadToAsk();
     void fileInput_receivesChosenFiles_data();
     void fileInput_receivesChosenFiles();
     void login_letsThePageOpen();
@@ -103,7 +104,7 @@ void tst_EngineControl::initTestCase()
     for (qsizetype i = 0; i < m_payload.size(); ++i)
         m_payload[i] = char(QRandomGenerator::global()->bounded(256));
     m_server.setAttachment(u"/file.bin"_s, m_payload, "../../report 2024.bin");
-    m_server.setPage(u"/links.html"_s, u"Links"_s, u"<a id='get' href='file.bin'>get</a>"_s);
+    m_server.setPage(u"/links.html"_s, u"Links"_s, u"<a id='get' href='file.bin'>Download</a>"_s);
     m_server.setPage(u"/upload.html"_s, u"Upload"_s,
                      u"<input type='file' id='one' style='width:300px;height:60px'>"
                      "<input type='file' id='many' multiple style='width:300px;height:60px'>"_s);
@@ -185,6 +186,15 @@ void tst_EngineControl::download_cancelledDialogWritesNothing()
     const QDir folder = QFileInfo(start).dir();
     QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), before);
     QCOMPARE(main.statusPanel1->text().contains(u"report"_s), false);
+}
+
+void tst_EngineControl::savePage_isNoDownloadToAsk()
+{
+    frmMain &main = open(u"/links.html"_s);
+    const QString target = m_out.filePath(u"page.mhtml"_s);
+    main.web(1)->savePage(target);
+    QVERIFY(spinUntil([&] { return fileBytes(target).contains("Download"); }));
+    QVERIFY(dialogs().fileCalls.isEmpty());
 }
 
 void tst_EngineControl::fileInput_receivesChosenFiles_data()

@@ -82,16 +82,20 @@ EngineCertificateGuard::EngineCertificateGuard(EngineWebBrowser *owner, QWebEngi
 void EngineCertificateGuard::onCertificateError(const QWebEngineCertificateError &error)
 {
     QWebEngineCertificateError answer = error;
-    if (answer.isOverridable() && EngineTrustedSites::of(m_page->profile()).contains(error.url()))
+    if (answer.isOverridable() && EngineTrustedSites::of(m_page->profile()).contains(error.url())) {
         answer.acceptCertificate();
-    else
-        answer.rejectCertificate();
+        return;
+    }
+    m_refused = error.url();
+    m_refusedOverridable = error.isOverridable();
+    answer.rejectCertificate();
 }
 
 void EngineCertificateGuard::onLoadingChanged(const QWebEngineLoadingInfo &info)
 {
     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
         m_shown.clear();
+        m_refused.clear();
         return;
     }
     if (info.status() != QWebEngineLoadingInfo::LoadFailedStatus
@@ -101,7 +105,10 @@ void EngineCertificateGuard::onLoadingChanged(const QWebEngineLoadingInfo &info)
     emit m_owner->CertificateError(info.url().toString(), problemOf(info.errorCode()), &texts);
     if (texts.heading.isEmpty() && texts.text.isEmpty())
         return;
-    m_shown = info.url();
+    // A site the engine never lets pass (pinned or strict) gets no way on.
+    const bool mayGoOn = !m_refused.isEmpty() && m_refusedOverridable;
+    m_shown = mayGoOn ? info.url() : QUrl();
+    m_trustOnGoOn = m_refused;
     const QString address = info.url().toDisplayString().toHtmlEscaped();
     QString html = u"<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>"_s
                    + texts.title.toHtmlEscaped()
@@ -109,9 +116,13 @@ void EngineCertificateGuard::onLoadingChanged(const QWebEngineLoadingInfo &info)
                      "h1{font-size:1.4em}</style></head><body><h1>"_s
                    + texts.heading.toHtmlEscaped() + u"</h1><p id=\"text\">"_s
                    + texts.text.toHtmlEscaped().replace(u"%1"_s, u"<b>"_s + address + u"</b>"_s)
-                   + u"</p><p><a id=\"goOn\" href=\"#\" onclick=\"console.log("_s
-                   + scriptString(m_token).toHtmlEscaped() + u");return false;\">"_s
-                   + texts.goOn.toHtmlEscaped() + u"</a></p></body></html>"_s;
+                   + u"</p>"_s;
+    if (mayGoOn) {
+        html += u"<p><a id=\"goOn\" href=\"#\" onclick=\"console.log("_s
+                + scriptString(m_token).toHtmlEscaped() + u");return false;\">"_s
+                + texts.goOn.toHtmlEscaped() + u"</a></p>"_s;
+    }
+    html += u"</body></html>"_s;
     // The engine has put its own error page at the address; ours replaces its
     // content, so the address, the history and Refresh stay the site's.
     m_page->runJavaScript(u"document.open();document.write("_s + scriptString(html)
@@ -125,7 +136,7 @@ bool EngineCertificateGuard::takeConsoleMessage(const QString &message)
         return false;
     if (m_shown.isEmpty() || m_page->url() != m_shown)
         return true;
-    EngineTrustedSites::of(m_page->profile()).add(m_shown);
+    EngineTrustedSites::of(m_page->profile()).add(m_trustOnGoOn);
     m_shown.clear();
     m_page->triggerAction(QWebEnginePage::Reload);
     return true;

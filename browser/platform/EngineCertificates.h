@@ -52,6 +52,11 @@ private:
     QWebEnginePage *m_page;
     QString m_token;
     QUrl m_shown; // the address our page stands for
+    // The last certificate refused during the load (after a redirect, not
+    // the address asked for); only one the engine lets pass is offered.
+    QUrl m_refused;
+    bool m_refusedOverridable = false;
+    QUrl m_trustOnGoOn;
 };
 
 } // namespace velmora::platform
