@@ -72,6 +72,7 @@ private slots:
     void certificatePage_namesTheProblem();
     void permission_askedOncePerSiteAndKind();
     void fullScreen_pageFillsScreenAndEscapeLeaves();
+    void fullScreen_closedPageGivesWayToTheNext();
 };
 
 void tst_MainWindowControl::safeFileName_data()
@@ -337,6 +338,28 @@ void tst_MainWindowControl::fullScreen_pageFillsScreenAndEscapeLeaves()
     QCOMPARE(page->parentWidget(), parent);
     QCOMPARE(page->geometry(), geometry);
     QVERIFY(page->isVisible());
+}
+
+void tst_MainWindowControl::fullScreen_closedPageGivesWayToTheNext()
+{
+    ProgramFixture fx;
+    frmMain &w = fx.start();
+    quiet(w);
+    w.show();
+    w.cmdNew_Click();
+    FakeWebBrowser *first = fx.web(1);
+    FakeWebBrowser *second = fx.web(2);
+    QWidget *parent = first->widget()->parentWidget();
+    QVERIFY(first->fakeFullScreen(true));
+    QVERIFY(first->widget()->isWindow());
+
+    // Its tab is closed: the page goes without leaving full screen.
+    w.discardPage(1);
+    QVERIFY(second->fakeFullScreen(true));
+    QVERIFY(!first->widget()->isWindow());
+    QCOMPARE(first->widget()->parentWidget(), parent);
+    QVERIFY(!first->widget()->isVisible());
+    QVERIFY(second->widget()->isWindow() && second->widget()->isFullScreen());
 }
 
 QTEST_MAIN(tst_MainWindowControl)

@@ -334,6 +334,9 @@ public:
             return;
         if (on) {
             *accepted = true;
+            // A page let go while in full screen never says it left.
+            if (fullScreenControl && !fullScreenControl->hasPage())
+                restore(fullScreenControl);
             if (fullScreenControl)
                 return;
             fullScreenControl = browser;
@@ -348,14 +351,20 @@ public:
             });
             return;
         }
-        if (fullScreenControl != browser)
-            return;
+        if (fullScreenControl == browser)
+            restore(browser);
+    }
+
+    void restore(WebBrowser *browser)
+    {
+        QWidget *page = browser->widget();
         delete leave.data();
         fullScreenControl = nullptr;
         page->showNormal();
         page->setParent(fullScreenParent);
         page->setGeometry(fullScreenGeometry);
-        page->show();
+        if (browser->hasPage())
+            page->show();
         page->raise();
         step([&] { browser->SetFocus(); });
     }

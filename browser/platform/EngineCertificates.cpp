@@ -125,8 +125,10 @@ void EngineCertificateGuard::onLoadingChanged(const QWebEngineLoadingInfo &info)
     html += u"</body></html>"_s;
     // The engine has put its own error page at the address; ours replaces its
     // content, so the address, the history and Refresh stay the site's.
-    m_page->runJavaScript(u"document.open();document.write("_s + scriptString(html)
-                              + u");document.close();"_s,
+    // Only into the engine's error page: not into a page navigated to since.
+    m_page->runJavaScript(u"if (location.protocol === 'chrome-error:') {"
+                          "document.open();document.write("_s
+                              + scriptString(html) + u");document.close();}"_s,
                           QWebEngineScript::ApplicationWorld);
 }
 

@@ -52,6 +52,9 @@ protected:
     QStringList chooseFiles(FileSelectionMode mode, const QStringList &,
                             const QStringList &accepted) override
     {
+        // Folders are not offered: such an input gets nothing.
+        if (mode != FileSelectOpen && mode != FileSelectOpenMultiple)
+            return {};
         QStringList files;
         const bool multiple = mode == FileSelectOpenMultiple;
         emit m_owner->FileChooser(multiple, accepted, &files);
