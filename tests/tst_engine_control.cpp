@@ -20,6 +20,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -70,6 +71,7 @@ private slots:
 
     void download_savedWholeWhereTheUserChose();
     void download_cancelledDialogWritesNothing();
+    void download_unwritableIsReportedAsFailed();
     void savePage_isNoDownloadToAsk();
     void fileInput_receivesChosenFiles_data();
     void fileInput_receivesChosenFiles();
@@ -186,6 +188,25 @@ void tst_EngineControl::download_cancelledDialogWritesNothing()
     const QDir folder = QFileInfo(start).dir();
     QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), before);
     QCOMPARE(main.statusPanel1->text().contains(u"report"_s), false);
+}
+
+void tst_EngineControl::download_unwritableIsReportedAsFailed()
+{
+    // The chosen folder is a file: nothing can be written there.
+    const QString blocker = m_out.filePath(u"not-a-folder"_s);
+    {
+        QFile file(blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    frmMain &main = open(u"/links.html"_s);
+    dialogs().answerFile(blocker + u"/report.bin"_s);
+    run(main, 1, u"document.getElementById('get').click()"_s);
+
+    QVERIFY(spinUntil([&] { return !dialogs().msgCalls.isEmpty(); }, 20000));
+    const QString message = dialogs().msgCalls.constFirst().text;
+    QVERIFY2(message.contains(u"report.bin"_s), qPrintable(message));
+    QCOMPARE(main.statusPanel1->text(), message);
+    QCOMPARE(dialogs().fileCalls.size(), 1);
 }
 
 void tst_EngineControl::savePage_isNoDownloadToAsk()

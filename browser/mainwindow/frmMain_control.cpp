@@ -207,7 +207,10 @@ public:
         default: {
             const QString text = lang().own(u"Не удалось загрузить «%1»: %2",
                                             u"Downloading \"%1\" failed: %2")
-                                     .arg(name, download->errorText());
+                                     .arg(name, download->errorText().isEmpty()
+                                                    ? lang().own(u"загрузка прервана",
+                                                                 u"the download was interrupted")
+                                                    : download->errorText());
             setStatus(index, text);
             step([&] {
                 w.m_program.dialogs().msgBox(&w, text, platform::MsgButtons::OK,

@@ -54,7 +54,9 @@ WebDownload::State EngineDownload::state() const
     case QWebEngineDownloadRequest::DownloadRequested: return State::Asking;
     case QWebEngineDownloadRequest::DownloadInProgress: return State::Running;
     case QWebEngineDownloadRequest::DownloadCompleted: return State::Completed;
-    case QWebEngineDownloadRequest::DownloadCancelled: return State::Cancelled;
+    case QWebEngineDownloadRequest::DownloadCancelled:
+        // Accepted and not cancelled here: the engine gave up (no folder to write to).
+        return !m_path.isEmpty() && !m_cancelled ? State::Failed : State::Cancelled;
     case QWebEngineDownloadRequest::DownloadInterrupted: return State::Failed;
     }
     return State::Failed;
@@ -84,8 +86,10 @@ void EngineDownload::accept(const QString &path)
 
 void EngineDownload::cancel()
 {
-    if (m_request && !m_request->isFinished())
+    if (m_request && !m_request->isFinished()) {
+        m_cancelled = true;
         m_request->cancel();
+    }
 }
 
 void routeDownloads(QWebEngineProfile *profile)

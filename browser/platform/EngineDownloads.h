@@ -30,6 +30,7 @@ public:
 private:
     QPointer<QWebEngineDownloadRequest> m_request;
     QString m_path;
+    bool m_cancelled = false; // by cancel(); the engine also cancels what it cannot write
 };
 
 // Hands each download of the profile to the control whose page started it;
