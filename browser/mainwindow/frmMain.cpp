@@ -372,6 +372,7 @@ void frmMain::connectWeb(platform::WebBrowser *browser, int index)
                     programTitle());
                 *accepted = answer == platform::MsgResult::OK;
             });
+    connectControl(browser, index);
 }
 
 void frmMain::unloadWeb(int index)

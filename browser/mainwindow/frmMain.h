@@ -476,6 +476,12 @@ private:
     bool m_layoutYielding = false;
     bool m_inResizeEvent = false;
 
+    // Downloads, uploads, logins, certificates, permissions and full screen
+    // that pages ask for (frmMain_control.cpp).
+    class ControlEvents;
+    void connectControl(platform::WebBrowser *browser, int index);
+    ControlEvents *m_controlEvents = nullptr;
+
     Program &m_program;
     std::vector<platform::WebBrowser *> Web;
     QList<QTimer *> m_enabledTimers;

@@ -1,4 +1,5 @@
 // The frames and forms of engine pages, read by script.
+#include "EngineCertificates.h"
 #include "EnginePage.h"
 
 #include <QUuid>
@@ -115,6 +116,9 @@ void EnginePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level,
                                           const QString &message, int lineNumber,
                                           const QString &sourceID)
 {
+    auto *guard = findChild<EngineCertificateGuard *>();
+    if (guard && guard->takeConsoleMessage(message))
+        return;
     if (!m_owner->m_document->takeConsoleMessage(message))
         QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceID);
 }

@@ -24,6 +24,8 @@ public:
     {
     }
 
+    EngineWebBrowser *owner() const { return m_owner; }
+
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
     {
@@ -47,9 +49,16 @@ protected:
             *result = text;
         return accepted;
     }
-    QStringList chooseFiles(FileSelectionMode, const QStringList &, const QStringList &) override
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList &,
+                            const QStringList &accepted) override
     {
-        return {};
+        // Folders are not offered: such an input gets nothing.
+        if (mode != FileSelectOpen && mode != FileSelectOpenMultiple)
+            return {};
+        QStringList files;
+        const bool multiple = mode == FileSelectOpenMultiple;
+        emit m_owner->FileChooser(multiple, accepted, &files);
+        return multiple ? files : files.mid(0, 1);
     }
     // The document's own reports (form submissions) come this way.
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,

@@ -3,7 +3,9 @@
 
 #include "EngineErrorPage.h"
 #include "EngineOfflineWork.h"
+#include "EngineCertificates.h"
 #include "EnginePage.h"
+#include "EnginePermissions.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -124,11 +126,9 @@ bool EngineWebBrowser::ensurePage()
             });
         }
     });
-    connect(m_page, &QWebEnginePage::certificateError, this,
-            [](const QWebEngineCertificateError &error) {
-                QWebEngineCertificateError copy = error;
-                copy.rejectCertificate();
-            });
+    // Certificates, permissions, full screen and logins go to the host.
+    new EngineCertificateGuard(this, m_page);
+    new EnginePermissions(this, m_page);
 
     m_view->setPage(m_page);
     m_view->installEventFilter(this);
@@ -483,6 +483,12 @@ void EngineWebBrowser::printPage(QPrinter *printer)
 {
     if (m_view && printer)
         m_view->print(printer);
+}
+
+void EngineWebBrowser::leaveFullScreen()
+{
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::ExitFullScreen);
 }
 
 void EngineWebBrowser::SetFocus()

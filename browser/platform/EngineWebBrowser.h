@@ -66,6 +66,7 @@ public:
 
     void releasePage() override;
     bool hasPage() const override;
+    void leaveFullScreen() override;
 
     // The engine page while one exists (tests look into it).
     QWebEnginePage *page() const;

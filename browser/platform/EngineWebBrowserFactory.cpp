@@ -4,6 +4,7 @@
 #include "EngineOfflineCache.h"
 #include "EngineOfflineWork.h"
 #include "FileInternetState.h"
+#include "EngineDownloads.h"
 
 #include <QDir>
 
@@ -113,6 +114,7 @@ QWebEngineProfile *EngineWebBrowserFactory::profile()
         applyContentSettingsToProfile();
         installStillFrames();
         m_offlineWork->install(m_profile);
+        routeDownloads(m_profile);
     }
     return m_profile;
 }

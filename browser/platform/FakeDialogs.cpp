@@ -71,4 +71,29 @@ bool FakeDialogs::pageSetupDialog(QWidget *, QPrinter &printer)
     return print(PrintKind::PageSetup, printer);
 }
 
+QStringList FakeDialogs::openFiles(QWidget *, const QString &title, const QString &filter,
+                                   const QString &dir)
+{
+    FilesCall call{title, filter, dir, {}};
+    if (!m_filesAnswers.isEmpty())
+        call.answer = m_filesAnswers.dequeue();
+    filesCalls.append(call);
+    return call.answer;
+}
+
+bool FakeDialogs::login(QWidget *, const LoginTexts &texts, QString *user, QString *password)
+{
+    LoginCall call{texts, false, false};
+    if (!m_loginAnswers.isEmpty()) {
+        const auto answer = m_loginAnswers.dequeue();
+        call.accepted = call.scripted = true;
+        if (user)
+            *user = answer.first;
+        if (password)
+            *password = answer.second;
+    }
+    loginCalls.append(call);
+    return call.accepted;
+}
+
 } // namespace velmora::platform

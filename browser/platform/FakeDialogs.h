@@ -3,7 +3,9 @@
 #include "Services.h"
 
 #include <QList>
+#include <QPair>
 #include <QQueue>
+#include <QStringList>
 
 namespace velmora::platform {
 
@@ -44,6 +46,27 @@ public:
         bool scripted = false;
     };
 
+    struct LoginCall
+    {
+        LoginTexts texts;
+        bool accepted = false;
+        bool scripted = false;
+    };
+    struct FilesCall
+    {
+        QString title;
+        QString filter;
+        QString dir;
+        QStringList answer;
+    };
+
+    // Queues the answer of the next login dialog; unscripted ones cancel.
+    void answerLogin(const QString &user, const QString &password)
+    {
+        m_loginAnswers.enqueue({user, password});
+    }
+    // Queues the answer of the next several-files dialog (empty cancels).
+    void answerFiles(const QStringList &paths) { m_filesAnswers.enqueue(paths); }
     // Queues the answer of the next message box.
     void answerMsgBox(MsgResult answer) { m_msgAnswers.enqueue(answer); }
     // Queues the answer of the next open or save dialog ("" cancels).
@@ -64,7 +87,13 @@ public:
                      const QString &dir) override;
     bool printDialog(QWidget *parent, QPrinter &printer) override;
     bool pageSetupDialog(QWidget *parent, QPrinter &printer) override;
+    QStringList openFiles(QWidget *parent, const QString &title, const QString &filter,
+                          const QString &dir) override;
+    bool login(QWidget *parent, const LoginTexts &texts, QString *user,
+               QString *password) override;
 
+    QList<LoginCall> loginCalls;
+    QList<FilesCall> filesCalls;
     QList<MsgCall> msgCalls;
     QList<FileCall> fileCalls;
     QList<PrintCall> printCalls;
@@ -76,6 +105,8 @@ private:
     QQueue<MsgResult> m_msgAnswers;
     QQueue<QString> m_fileAnswers;
     QQueue<bool> m_printAnswers;
+    QQueue<QPair<QString, QString>> m_loginAnswers;
+    QQueue<QStringList> m_filesAnswers;
 };
 
 } // namespace velmora::platform

@@ -1,5 +1,7 @@
 #include "FakeWebBrowser.h"
 
+#include "FakeWebDownload.h"
+
 #include <QApplication>
 #include <QTimer>
 #include <QUrl>
@@ -461,6 +463,60 @@ void FakeWebBrowserFactory::setPageTitle(const QString &url, const QString &titl
 QString FakeWebBrowserFactory::pageTitle(const QString &url) const
 {
     return m_titles.value(FakeWebBrowser::canonicalAddress(url));
+}
+
+FakeWebDownload *FakeWebBrowser::fakeDownload(const QString &url, const QString &suggestedName,
+                                              qint64 total)
+{
+    auto *download = new FakeWebDownload(QUrl(url), suggestedName, total, this);
+    emit DownloadRequested(download);
+    download->fakeDrop();
+    return download;
+}
+
+QStringList FakeWebBrowser::fakeChooseFiles(bool multiple, const QStringList &accepted)
+{
+    QStringList files;
+    emit FileChooser(multiple, accepted, &files);
+    return multiple ? files : files.mid(0, 1);
+}
+
+FakeWebBrowser::LoginAnswer FakeWebBrowser::fakeLogin(const QString &site, const QString &realm,
+                                                      bool proxy)
+{
+    LoginAnswer answer;
+    emit AuthenticationRequired(site, realm, proxy, &answer.user, &answer.password,
+                                &answer.accepted);
+    return answer;
+}
+
+WebBrowser::CertificatePage FakeWebBrowser::fakeCertificateError(const QString &url,
+                                                                 CertificateProblem problem)
+{
+    CertificatePage page;
+    emit CertificateError(url, problem, &page);
+    return page;
+}
+
+bool FakeWebBrowser::fakePermission(const QString &site, Permission kind)
+{
+    bool granted = false;
+    emit PermissionRequested(site, kind, &granted);
+    return granted;
+}
+
+bool FakeWebBrowser::fakeFullScreen(bool on)
+{
+    bool accepted = !on;
+    emit FullScreenRequested(on, &accepted);
+    return accepted || !on;
+}
+
+void FakeWebBrowser::leaveFullScreen()
+{
+    ++calls.leaveFullScreen;
+    // The engine answers by leaving, as the page itself would.
+    fakeFullScreen(false);
 }
 
 } // namespace velmora::platform

@@ -13,6 +13,7 @@
 namespace velmora::platform {
 
 class FakeWebBrowserFactory;
+class FakeWebDownload;
 
 class FakeWebDocument final : public WebDocument
 {
@@ -89,6 +90,7 @@ public:
         QList<QPair<int, int>> execWB; // command, option
         QStringList savedPages;
         QList<QPrinter *> prints;
+        int leaveFullScreen = 0;
     };
 
     struct ScriptAnswer
@@ -162,6 +164,24 @@ public:
     void fakeFocusOut();
     ScriptAnswer fakeScriptDialog(ScriptDialogKind kind, const QString &message,
                                   const QString &defaultText = {});
+
+    // What a page asks of the user, as the engine control raises it.
+    // A download: DownloadRequested; left unaccepted, it is dropped.
+    FakeWebDownload *fakeDownload(const QString &url, const QString &suggestedName,
+                                  qint64 total = -1);
+    QStringList fakeChooseFiles(bool multiple, const QStringList &accepted = {});
+    struct LoginAnswer
+    {
+        bool accepted = false;
+        QString user;
+        QString password;
+    };
+    LoginAnswer fakeLogin(const QString &site, const QString &realm, bool proxy = false);
+    CertificatePage fakeCertificateError(const QString &url, CertificateProblem problem);
+    bool fakePermission(const QString &site, Permission kind);
+    // The page enters or leaves full screen; true when the host let it.
+    bool fakeFullScreen(bool on);
+    void leaveFullScreen() override;
 
     Calls calls;
     // ExecWB of these commands throws std::runtime_error (after recording the call).

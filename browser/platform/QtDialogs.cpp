@@ -1,5 +1,7 @@
 #include "QtDialogs.h"
 
+#include "LoginDialog.h"
+
 #include <QFileDialog>
 #include <QApplication>
 #include <QGridLayout>
@@ -149,6 +151,25 @@ bool QtDialogs::pageSetupDialog(QWidget *parent, QPrinter &printer)
 {
     QPageSetupDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+QStringList QtDialogs::openFiles(QWidget *parent, const QString &title, const QString &filter,
+                                 const QString &dir)
+{
+    return QFileDialog::getOpenFileNames(parent, title, dir, toDialogFilter(filter));
+}
+
+bool QtDialogs::login(QWidget *parent, const LoginTexts &texts, QString *user, QString *password)
+{
+    LoginDialog dialog(texts, parent);
+    dialog.setUserName(user ? *user : QString());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    if (user)
+        *user = dialog.userName();
+    if (password)
+        *password = dialog.password();
+    return true;
 }
 
 } // namespace velmora::platform

@@ -18,6 +18,10 @@ public:
                      const QString &dir) override;
     bool printDialog(QWidget *parent, QPrinter &printer) override;
     bool pageSetupDialog(QWidget *parent, QPrinter &printer) override;
+    QStringList openFiles(QWidget *parent, const QString &title, const QString &filter,
+                          const QString &dir) override;
+    bool login(QWidget *parent, const LoginTexts &texts, QString *user,
+               QString *password) override;
 };
 
 // A filter in the "Description|*.a;*.b|All|*.*" form as a file dialog's

@@ -46,6 +46,17 @@ public:
     }
 };
 
+// The texts of the login dialog, in the interface language.
+struct LoginTexts
+{
+    QString title;
+    QString prompt; // names the site and its realm
+    QString userLabel;
+    QString passwordLabel;
+    QString ok;
+    QString cancel;
+};
+
 enum class MsgButtons { OK, OKCancel, YesNo, YesNoCancel, RetryCancel };
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 enum class MsgResult { OK, Cancel, Yes, No, Retry };
@@ -66,6 +77,12 @@ public:
     // that the page setup holds for the next print. False: cancelled.
     virtual bool printDialog(QWidget *parent, QPrinter &printer) = 0;
     virtual bool pageSetupDialog(QWidget *parent, QPrinter &printer) = 0;
+    // Several files to open at once; empty: cancelled.
+    virtual QStringList openFiles(QWidget *parent, const QString &title, const QString &filter,
+                                  const QString &dir) = 0;
+    // Asks for a user name and password; false: cancelled.
+    virtual bool login(QWidget *parent, const LoginTexts &texts, QString *user,
+                       QString *password) = 0;
 };
 
 struct MemoryStatus

@@ -2,11 +2,14 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QPrinter;
 class QWidget;
 
 namespace velmora::platform {
+
+class WebDownload;
 
 // One HTML form of a page.
 class WebForm : public QObject
@@ -72,6 +75,19 @@ public:
 
     // The kinds of page script dialog a page can ask for.
     enum class ScriptDialogKind { Alert, Confirm, Prompt };
+    // What a page may ask the user to allow.
+    enum class Permission { Geolocation, Notifications, Camera, Microphone, CameraAndMicrophone,
+                            ScreenCapture, PointerLock };
+    // Why a site's certificate was not trusted.
+    enum class CertificateProblem { Untrusted, WrongName, Expired, Revoked, Invalid, Other };
+    // The texts of the page shown instead of a site whose certificate failed.
+    struct CertificatePage
+    {
+        QString title;
+        QString heading;
+        QString text; // names the error; the address is put in for %1
+        QString goOn;
+    };
 
     using QObject::QObject;
 
@@ -111,6 +127,8 @@ public:
     virtual void releasePage() = 0;
     // True while an engine page exists behind the control.
     virtual bool hasPage() const = 0;
+    // Ends the full screen a page asked for.
+    virtual void leaveFullScreen() {}
 
 signals:
     void BeforeNavigate2(const QString &url, bool *cancel);
@@ -138,6 +156,27 @@ signals:
     // The page went on opening windows by itself after the bound of a page
     // load; further ones are refused. Raised once per page load.
     void NewWindowsRefused();
+    // A page starts a download. The handler calls download->accept(path);
+    // a download not accepted when the handler returns is dropped unwritten.
+    void DownloadRequested(velmora::platform::WebDownload *download);
+    // A file input of the page asks for files; the handler writes the chosen
+    // ones (none: cancelled). accepted: the input's types ("image/*", ".txt").
+    void FileChooser(bool multiple, const QStringList &accepted, QStringList *files);
+    // A site (or, with proxy, the proxy server) asks for a login. The handler
+    // writes the user name and password and sets accepted; left unaccepted,
+    // the server's own page shows.
+    void AuthenticationRequired(const QString &site, const QString &realm, bool proxy,
+                                QString *user, QString *password, bool *accepted);
+    // The site's certificate failed: the handler fills the texts of the page
+    // shown instead, which offers to go on to this site for the run.
+    void CertificateError(const QString &url, velmora::platform::WebBrowser::CertificateProblem problem,
+                          velmora::platform::WebBrowser::CertificatePage *page);
+    // A page asks for a permission; the handler writes the answer.
+    void PermissionRequested(const QString &site, velmora::platform::WebBrowser::Permission kind,
+                             bool *granted);
+    // A page enters (on) or leaves full screen. Entering is refused unless the
+    // handler accepts; leaving always goes ahead.
+    void FullScreenRequested(bool on, bool *accepted);
 };
 
 } // namespace velmora::platform

@@ -62,6 +62,21 @@ void HttpServer::setPage(const QString &path, const QString &title, const QStrin
     setResource(path, "text/html; charset=utf-8", html.toUtf8());
 }
 
+void HttpServer::setAttachment(const QString &path, const QByteArray &body,
+                               const QByteArray &fileName)
+{
+    setResource(path, "application/octet-stream", body);
+    m_headers.insert(path, QByteArray("Content-Disposition: attachment; filename=\"") + fileName
+                               + "\"\r\n");
+}
+
+void HttpServer::setLogin(const QString &path, const QByteArray &user, const QByteArray &password,
+                          const QByteArray &realm, const QByteArray &deniedBody)
+{
+    const QByteArray credentials = QByteArray(user + ':' + password).toBase64();
+    m_logins.insert(path, Login{credentials, realm, deniedBody});
+}
+
 int HttpServer::requestCount(const QString &path) const
 {
     return m_counts.value(path);
@@ -104,11 +119,25 @@ void HttpServer::onReadyRead(QTcpSocket *socket)
     m_order.append(path);
     emit requested(path);
 
+    const auto login = m_logins.constFind(path);
+    if (login != m_logins.constEnd()
+        && !head.contains(QByteArray("\r\nAuthorization: Basic " + login->credentials + "\r\n"))) {
+        QByteArray denied = "HTTP/1.0 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\""
+                            + login->realm + "\"\r\nContent-Type: text/html\r\nContent-Length: "
+                            + QByteArray::number(login->deniedBody.size())
+                            + "\r\nConnection: close\r\n\r\n" + login->deniedBody;
+        socket->write(denied);
+        socket->disconnectFromHost();
+        return;
+    }
+
     const auto found = m_resources.constFind(path);
     const bool ok = found != m_resources.constEnd();
     const QByteArray body = ok ? found->body : QByteArray("not found");
     const QByteArray type = ok ? found->contentType : QByteArray("text/plain");
     QByteArray reply = (ok ? "HTTP/1.0 200 OK\r\n" : "HTTP/1.0 404 Not Found\r\n");
+    if (ok)
+        reply += m_headers.value(path);
     reply += "Content-Type: " + type + "\r\nContent-Length: " + QByteArray::number(body.size())
              + "\r\nCache-Control: "
              + (m_cacheable.contains(path) ? QByteArray("max-age=3600") : QByteArray("no-store"))

@@ -45,6 +45,12 @@ public:
     // listens on the same port again.
     void stop();
     bool restart();
+    // A file sent as an attachment under this suggested name.
+    void setAttachment(const QString &path, const QByteArray &body, const QByteArray &fileName);
+    // The resource at path wants a basic login; without it the server answers
+    // 401 with deniedBody as an HTML page.
+    void setLogin(const QString &path, const QByteArray &user, const QByteArray &password,
+                  const QByteArray &realm, const QByteArray &deniedBody);
 
     int requestCount(const QString &path) const;
     QStringList requestedPaths() const;
@@ -58,7 +64,15 @@ private:
     void onReadyRead(QTcpSocket *socket);
 
     QTcpServer *m_server;
+    struct Login
+    {
+        QByteArray credentials; // base64 of user:password
+        QByteArray realm;
+        QByteArray deniedBody;
+    };
     QHash<QString, Resource> m_resources;
+    QHash<QString, Login> m_logins;
+    QHash<QString, QByteArray> m_headers; // more header lines, each ending in CR LF
     QHash<QString, int> m_counts;
     QStringList m_order;
     QSet<QString> m_cacheable;

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+#include <QUrl>
+
+class QAuthenticator;
+class QWebEngineFullScreenRequest;
+class QWebEnginePage;
+
+namespace velmora::platform {
+
+class EngineWebBrowser;
+
+// What a page asks of the user, handed to the control's host: permissions,
+// full screen and logins. The page itself never shows a dialog.
+class EnginePermissions final : public QObject
+{
+    Q_OBJECT
+public:
+    EnginePermissions(EngineWebBrowser *owner, QWebEnginePage *page);
+
+private:
+    void onFeature(const QUrl &origin, int feature);
+    void onFullScreen(QWebEngineFullScreenRequest request);
+    void onLogin(const QUrl &url, QAuthenticator *authenticator);
+    void onProxyLogin(const QUrl &url, QAuthenticator *authenticator, const QString &proxyHost);
+    void askLogin(const QString &site, bool proxy, QAuthenticator *authenticator);
+
+    EngineWebBrowser *m_owner;
+    QWebEnginePage *m_page;
+};
+
+} // namespace velmora::platform
