@@ -233,6 +233,7 @@ void tst_X11Windows::secondaryWindowsOpenOverTheMainWindow()
     QFETCH(QString, window);
     ProgramFixture fx;
     frmMain &main = fx.start(QStringLiteral("about:blank"));
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
     // Off the screen's centre, so over the main window is not over the screen.
     main.move(40, 30);
     QTRY_COMPARE(main.pos(), QPoint(40, 30));
@@ -253,6 +254,7 @@ void tst_X11Windows::windowsStayOnScreen()
 {
     ProgramFixture fx;
     frmMain &main = fx.start(QStringLiteral("about:blank"));
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
     // Most of the main window past the bottom right corner.
     main.move(1100, 900);
     QTRY_COMPARE(main.pos(), QPoint(1100, 900));

@@ -27,6 +27,14 @@ int keptInside(int start, int length, int areaStart, int areaLength)
 
 namespace {
 
+QMargins frameMargins(const QWidget *window)
+{
+    const QRect frame = window->frameGeometry();
+    const QRect inner = window->geometry();
+    return {inner.left() - frame.left(), inner.top() - frame.top(),
+            frame.right() - inner.right(), frame.bottom() - inner.bottom()};
+}
+
 // Runs a step once, when the window is first exposed: only then has the
 // window manager framed it, so only then is its frame's size known.
 class WhenFramed : public QObject
@@ -139,11 +147,16 @@ void placeOverMainWindow(QWidget *window, Program &program)
     }
     const QRect screen = screenArea(program);
     moveInnerTo(window, centredInner(window, owner, screen));
-    // Centred again with the real frame, unless something moved it since.
-    const QPoint inner = window->geometry().topLeft();
+    // Centred again once the window manager has framed it, unless something
+    // else placed it meanwhile; the frame may have pushed it by its own size.
+    const QPoint placed = window->geometry().topLeft();
     QPointer<QWidget> guarded(window);
-    whenFramed(window, [guarded, owner, screen, inner] {
-        if (guarded && guarded->geometry().topLeft() == inner)
+    whenFramed(window, [guarded, owner, screen, placed] {
+        if (!guarded)
+            return;
+        const QMargins m = frameMargins(guarded);
+        const QPoint now = guarded->geometry().topLeft();
+        if (now == placed || now == placed + QPoint(m.left(), m.top()))
             moveInnerTo(guarded, centredInner(guarded, owner, screen));
     });
 }
@@ -162,13 +175,10 @@ void fitFrame(QWidget *window, const QRect &outer)
 {
     if (!window || !outer.isValid())
         return;
-    const QRect frame = window->frameGeometry();
-    const QRect inner = window->geometry();
-    const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
-                           frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    const QMargins margins = frameMargins(window);
     window->resize(outer.width() - margins.left() - margins.right(),
                    outer.height() - margins.top() - margins.bottom());
-    window->move(outer.topLeft());
+    moveInnerTo(window, outer.topLeft() + QPoint(margins.left(), margins.top()));
 }
 
 void fitFrameOnShow(QWidget *window, const QRect &outer)
@@ -176,12 +186,12 @@ void fitFrameOnShow(QWidget *window, const QRect &outer)
     if (!window || !outer.isValid() || window->windowState() != Qt::WindowNoState)
         return;
     fitFrame(window, outer);
-    // Refitted only while the window is still where the load put it.
-    const QRect inner = window->geometry();
+    // Refitted once the window manager's frame is known.
+    const QMargins before = frameMargins(window);
     QPointer<QWidget> guarded(window);
-    whenFramed(window, [guarded, outer, inner] {
+    whenFramed(window, [guarded, outer, before] {
         if (guarded && guarded->windowState() == Qt::WindowNoState
-            && guarded->geometry() == inner)
+            && frameMargins(guarded) != before)
             fitFrame(guarded, outer);
     });
 }
