@@ -299,7 +299,8 @@ void tst_X11Windows::everyWindowHasTheProgramIcon()
     ProgramFixture fx;
     frmMain &main = fx.start(QStringLiteral("about:blank"));
     main.actionNamed(QStringLiteral("mnuOptions"))->trigger();
-    for (QWidget *w : {static_cast<QWidget *>(&main), static_cast<QWidget *>(&fx.program().options())})
+    QWidget &options = fx.program().options();
+    for (QWidget *w : {static_cast<QWidget *>(&main), &options})
         QCOMPARE(w->windowIcon().cacheKey(), icon.cacheKey());
 }
 
