@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+# Suites named tst_x11_* (ctest label x11) start their own X server through
+# xvfb-run, in both runs; every other suite runs offscreen.
 export QT_QPA_PLATFORM=offscreen
 [ "$(id -u)" -eq 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
 jobs=$(nproc)

@@ -440,7 +440,8 @@ void tst_GroupOperations::geometryRestoredAndStored()
     if (geometry.isNull()) {
         QCOMPARE(w.size(), QSize(640, 440));
         const QPoint offset = w.frameGeometry().center() - main.frameGeometry().center();
-        QVERIFY2(offset.manhattanLength() <= 2, qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+        QVERIFY2(offset.manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
     } else {
         QCOMPARE(QRect(w.pos(), w.size()), geometry);
     }

@@ -20,6 +20,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -88,6 +89,8 @@ private slots:
     void exitAsksAndUnloads_data();
     void exitAsksAndUnloads();
     void helpOpensAnExistingHelpFile();
+    void f1OpensTheShippedHelpOfTheLanguage_data();
+    void f1OpensTheShippedHelpOfTheLanguage();
     void homePageOfTheProductInANewTab();
     void internetOptionsAppletIsNotOffered();
 };
@@ -579,6 +582,42 @@ void tst_MainWindowCommands::helpOpensAnExistingHelpFile()
     QCOMPARE(main.currentTabNumber(), 2);
     QCOMPARE(fx.web(2)->calls.navigations.last(), QUrl::fromLocalFile(file).toString());
     QVERIFY(fx.system().openedInSystemBrowser.isEmpty());
+}
+
+void tst_MainWindowCommands::f1OpensTheShippedHelpOfTheLanguage_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("title");
+    QTest::newRow("Russian") << QStringLiteral("Russian") << QStringLiteral("help.html")
+                             << QByteArray("<title>Справка Velmora</title>");
+    QTest::newRow("English") << QStringLiteral("English") << QStringLiteral("helpEn.html")
+                             << QByteArray("<title>Velmora help</title>");
+}
+
+void tst_MainWindowCommands::f1OpensTheShippedHelpOfTheLanguage()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, file);
+    QFETCH(QByteArray, title);
+    ProgramFixture fx;
+    // The shipped help files beside the language files.
+    const QDir shipped(qEnvironmentVariable("VELMORA_SOURCE_DATA"));
+    for (const QString &name : shipped.entryList({QStringLiteral("*.html")}, QDir::Files))
+        QVERIFY(QFile::copy(shipped.filePath(name), QDir(fx.env.programDir()).filePath(name)));
+    fx.program().settings().SaveSetting(QStringLiteral("general"), QStringLiteral("language"),
+                                        language);
+    frmMain &main = fx.start();
+    main.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    QTest::keyClick(&main, Qt::Key_F1);
+
+    QCOMPARE(openTabs(main), (QList<int>{1, 2}));
+    const QString path = QDir(fx.env.programDir()).filePath(file);
+    QCOMPARE(fx.web(2)->calls.navigations.last(), QUrl::fromLocalFile(path).toString());
+    QFile help(path);
+    QVERIFY(help.open(QIODevice::ReadOnly));
+    QVERIFY(help.readAll().contains(title));
 }
 
 void tst_MainWindowCommands::homePageOfTheProductInANewTab()

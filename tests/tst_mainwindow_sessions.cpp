@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTest>
 #include <QLineEdit>
@@ -124,6 +125,8 @@ class tst_MainWindowSessions : public QObject
 private slots:
     void saveTabs();
     void saveCancelled();
+    void saveAddsTheEndingToABareName_data();
+    void saveAddsTheEndingToABareName();
     void loadTabsOfflineQuestion_data();
     void loadTabsOfflineQuestion();
     void loadSessionWrittenElsewhere();
@@ -171,6 +174,32 @@ void tst_MainWindowSessions::saveCancelled()
     w.mnuSaveTabs_Click();
     QCOMPARE(QDir(fx.env.programDir()).entryList({u"*.btl"_s}), QStringList());
     QVERIFY(fx.dialogs().msgCalls.isEmpty());
+}
+
+void tst_MainWindowSessions::saveAddsTheEndingToABareName_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("bare name") << u"monday"_s << u"monday.btl"_s;
+    QTest::newRow("ending already there") << u"monday.btl"_s << u"monday.btl"_s;
+    QTest::newRow("a dot at the end") << u"monday."_s << u"monday.btl"_s;
+    QTest::newRow("another ending is the user's choice") << u"monday.txt"_s << u"monday.txt"_s;
+    QTest::newRow("a dot in the folder only") << u"old.sessions/monday"_s
+                                              << u"old.sessions/monday.btl"_s;
+}
+
+void tst_MainWindowSessions::saveAddsTheEndingToABareName()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    ProgramFixture fx;
+    frmMain &w = startQuiet(fx);
+    QDir(fx.env.programDir()).mkpath(u"old.sessions"_s);
+    fx.dialogs().answerFile(programFile(fx, typed));
+    w.mnuSaveTabs_Click();
+    QVERIFY(readFile(programFile(fx, written)).startsWith(header()));
+    if (typed != written)
+        QVERIFY(!QFileInfo::exists(programFile(fx, typed)));
 }
 
 void tst_MainWindowSessions::loadTabsOfflineQuestion_data()

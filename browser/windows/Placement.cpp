@@ -9,6 +9,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <functional>
 
 namespace velmora::windows {
 
@@ -20,6 +21,71 @@ int keptInside(int start, int length, int areaStart, int areaLength)
     if (length >= areaLength)
         return areaStart;
     return std::clamp(start, areaStart, areaStart + areaLength - length);
+}
+
+} // namespace
+
+namespace {
+
+QMargins frameMargins(const QWidget *window)
+{
+    const QRect frame = window->frameGeometry();
+    const QRect inner = window->geometry();
+    return {inner.left() - frame.left(), inner.top() - frame.top(),
+            frame.right() - inner.right(), frame.bottom() - inner.bottom()};
+}
+
+// Runs a step once, when the window is first exposed: only then has the
+// window manager framed it, so only then is its frame's size known.
+class WhenFramed : public QObject
+{
+public:
+    WhenFramed(QWidget *window, std::function<void()> step)
+        : QObject(window), m_window(window), m_step(std::move(step))
+    {
+        window->installEventFilter(this);
+        watchHandle();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Show)
+            watchHandle();
+        if (watched == m_handle && event->type() == QEvent::Expose && m_handle->isExposed()
+            && !m_done) {
+            m_done = true;
+            m_window->removeEventFilter(this);
+            m_handle->removeEventFilter(this);
+            m_step();
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    void watchHandle()
+    {
+        QWindow *handle = m_window->windowHandle();
+        if (handle && handle != m_handle) {
+            m_handle = handle;
+            handle->installEventFilter(this);
+        }
+    }
+
+    QWidget *m_window;
+    QPointer<QWindow> m_handle;
+    std::function<void()> m_step;
+    bool m_done = false;
+};
+
+// step now when the window is framed already, else at its first exposure.
+void whenFramed(QWidget *window, std::function<void()> step)
+{
+    if (window->windowHandle() && window->windowHandle()->isExposed())
+        step();
+    else
+        new WhenFramed(window, std::move(step));
 }
 
 } // namespace
@@ -45,6 +111,30 @@ QRect screenArea(Program &program)
     return QRect(QPoint(0, 0), program.system().screenPixels());
 }
 
+namespace {
+
+// Platforms differ in whether a window's position is that of its frame or
+// of its inner area; moving by the difference works on all of them.
+void moveInnerTo(QWidget *window, const QPoint &inner)
+{
+    window->move(window->pos() + (inner - window->geometry().topLeft()));
+}
+
+// The inner top-left corner that centres window over owner (inner areas),
+// with the whole frame kept on the screen.
+QPoint centredInner(QWidget *window, const QRect &owner, const QRect &screen)
+{
+    const QRect inner = window->geometry();
+    const QRect frame = window->frameGeometry();
+    const QPoint toInner = inner.topLeft() - frame.topLeft();
+    // The frame placed so that the inner areas share their centre.
+    const QPoint centre = owner.isValid() ? owner.center() : screen.center();
+    const QPoint innerAt(centre.x() - inner.width() / 2, centre.y() - inner.height() / 2);
+    return keptOnScreen(QRect(innerAt - toInner, frame.size()), screen) + toInner;
+}
+
+} // namespace
+
 void placeOverMainWindow(QWidget *window, Program &program)
 {
     if (!window)
@@ -53,9 +143,22 @@ void placeOverMainWindow(QWidget *window, Program &program)
     if (program.hasMainWindow()) {
         const QWidget &main = program.mainWindow();
         if (main.isVisible())
-            owner = main.frameGeometry();
+            owner = main.geometry();
     }
-    window->move(centredOver(owner, window->frameGeometry().size(), screenArea(program)));
+    const QRect screen = screenArea(program);
+    moveInnerTo(window, centredInner(window, owner, screen));
+    // Centred again once the window manager has framed it, unless something
+    // else placed it meanwhile; the frame may have pushed it by its own size.
+    const QPoint placed = window->geometry().topLeft();
+    QPointer<QWidget> guarded(window);
+    whenFramed(window, [guarded, owner, screen, placed] {
+        if (!guarded)
+            return;
+        const QMargins m = frameMargins(guarded);
+        const QPoint now = guarded->geometry().topLeft();
+        if (now == placed || now == placed + QPoint(m.left(), m.top()))
+            moveInnerTo(guarded, centredInner(guarded, owner, screen));
+    });
 }
 
 void keepOnScreen(QWidget *window, Program &program)
@@ -65,63 +168,32 @@ void keepOnScreen(QWidget *window, Program &program)
     const QRect frame = window->frameGeometry();
     const QPoint inside = keptOnScreen(frame, screenArea(program));
     if (inside != frame.topLeft())
-        window->move(inside);
+        moveInnerTo(window, window->geometry().topLeft() + (inside - frame.topLeft()));
 }
 
 void fitFrame(QWidget *window, const QRect &outer)
 {
     if (!window || !outer.isValid())
         return;
-    const QRect frame = window->frameGeometry();
-    const QRect inner = window->geometry();
-    const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
-                           frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    const QMargins margins = frameMargins(window);
     window->resize(outer.width() - margins.left() - margins.right(),
                    outer.height() - margins.top() - margins.bottom());
-    window->move(outer.topLeft());
+    moveInnerTo(window, outer.topLeft() + QPoint(margins.left(), margins.top()));
 }
-
-namespace {
-
-// Fits the frame once, at the window's first exposure.
-class FrameFitter : public QObject
-{
-public:
-    FrameFitter(QWidget *window, const QRect &outer)
-        : QObject(window->windowHandle()), m_window(window), m_outer(outer)
-    {
-        window->windowHandle()->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Expose && watched == parent()) {
-            // The user may have moved or sized it already; only a window
-            // still where the load put it is refitted.
-            if (m_window && m_window->windowState() == Qt::WindowNoState
-                && m_window->pos() == m_outer.topLeft())
-                fitFrame(m_window, m_outer);
-            deleteLater();
-            watched->removeEventFilter(this);
-        }
-        return false;
-    }
-
-private:
-    QPointer<QWidget> m_window;
-    QRect m_outer;
-};
-
-} // namespace
 
 void fitFrameOnShow(QWidget *window, const QRect &outer)
 {
     if (!window || !outer.isValid() || window->windowState() != Qt::WindowNoState)
         return;
     fitFrame(window, outer);
-    if (window->windowHandle() && !window->windowHandle()->isExposed())
-        new FrameFitter(window, outer);
+    // Refitted once the window manager's frame is known.
+    const QMargins before = frameMargins(window);
+    QPointer<QWidget> guarded(window);
+    whenFramed(window, [guarded, outer, before] {
+        if (guarded && guarded->windowState() == Qt::WindowNoState
+            && frameMargins(guarded) != before)
+            fitFrame(guarded, outer);
+    });
 }
 
 void bringToFront(QWidget *window)
