@@ -133,12 +133,16 @@ public:
     void pageReleased();
     // Where the profile keeps its storage: <data home>/olk_Browser.
     static QString storagePath();
+    // Pages wholly covered by another page are hidden from the engine; the
+    // check runs once after a burst of changes.
+    void scheduleOcclusionCheck();
 
 private:
     void applyContentSettingsToProfile();
 
     QWebEngineProfile *m_profile = nullptr;
     std::unique_ptr<QTimer> m_trim;
+    std::unique_ptr<QTimer> m_occlusion;
     QList<QPointer<EngineWebBrowser>> m_browsers;
     ContentSettings m_content;
 };
