@@ -2,7 +2,7 @@
 // as whole processes against a local server, and prints every figure for
 // both with the median of the per-pair ratios as a markdown table.
 //
-//   velmora-bench [--quick] [--runs N] [--idle S] [--no-thousand]
+//   velmora-bench [--quick] [--runs N] [--idle S] [--no-thousand] [--only PROGRAM]
 //
 // Run it on an X display (Xvfb with a window manager); without DISPLAY both
 // programs run on the offscreen platform.
@@ -38,6 +38,8 @@ struct Options
     int runs = 3;
     int idleSeconds = 30;
     bool thousand = true;
+    // Empty: both programs; else only this one.
+    QString only;
 };
 
 constexpr int burstSize = 20;
@@ -66,6 +68,15 @@ bool waitFor(BenchServer &server, const std::function<bool()> &done, int timeout
         loop.exec();
     }
     return true;
+}
+
+// PSS of each process of the tree, in MB, for the log.
+QString breakdown(int root)
+{
+    QStringList parts;
+    for (int pid : processTree(root))
+        parts << QString::number(qRound(treeMemoryMB(-pid)));
+    return parts.join(u' ') + QStringLiteral(" MB");
 }
 
 QString pageName(const QString &prefix, int i)
@@ -212,6 +223,7 @@ Figures runOnce(BenchServer &server, const QString &program, const QProcessEnvir
     f[Figure::StartUp] = *started;
     settle(2000);
     f[Figure::Memory1] = s.memory();
+    log << "  " << program << ", 1 tab: " << breakdown(s.pid()) << Qt::endl;
 
     if (const auto t = s.open(QStringLiteral("n"), 0, 1, 30000))
         f[Figure::NewTab] = *t;
@@ -263,6 +275,7 @@ Figures runOnce(BenchServer &server, const QString &program, const QProcessEnvir
         settle(4000);
         if (complete) {
             f[Figure::Memory1000] = s.memory();
+            log << "  " << program << ", after 1000: " << breakdown(s.pid()) << Qt::endl;
             f[Figure::Above1] = f[Figure::Memory1000] - f[Figure::Memory1];
         } else {
             log << "  " << program << ": the 1000-tab cycle stopped at " << opened << Qt::endl;
@@ -312,10 +325,12 @@ int main(int argc, char *argv[])
             options.runs = std::max(1, args.at(++i).toInt());
         } else if (a == QStringLiteral("--idle") && i + 1 < args.size()) {
             options.idleSeconds = std::max(1, args.at(++i).toInt());
+        } else if (a == QStringLiteral("--only") && i + 1 < args.size()) {
+            options.only = args.at(++i);
         } else if (a == QStringLiteral("--no-thousand")) {
             options.thousand = false;
         } else {
-            out << "usage: velmora-bench [--quick] [--runs N] [--idle S] [--no-thousand]"
+            out << "usage: velmora-bench [--quick] [--runs N] [--idle S] [--no-thousand] [--only PROGRAM]"
                 << Qt::endl;
             return 2;
         }
@@ -342,6 +357,8 @@ int main(int argc, char *argv[])
             const bool isVelmora = (k == 0) == velmoraFirst;
             const QString program =
                 isVelmora ? QStringLiteral("velmora") : QStringLiteral("velmora-baseline");
+            if (!options.only.isEmpty() && options.only != program)
+                continue;
             out << "run " << run + 1 << ": " << program << "..." << Qt::endl;
             const Figures figures = runOnce(server, program, env, options, out);
             (isVelmora ? velmora : baseline).append(figures);
