@@ -1,117 +1,316 @@
-// Measures start-up, new tabs, memory, idle load and tab switches of a real
-// browser instance on this machine and prints one line per figure.
+// Runs Velmora and a bare Qt WebEngine program (velmora-baseline) alternately
+// as whole processes against a local server, and prints every figure for
+// both with the median of the per-pair ratios as a markdown table.
+//
+//   velmora-bench [--quick] [--runs N] [--idle S] [--no-thousand] [--only PROGRAM]
+//
+// Run it on an X display (Xvfb with a window manager); without DISPLAY both
+// programs run on the offscreen platform.
 
 #include "EventLoop.h"
 #include "SettingsBench.h"
 #include "HttpServer.h"
 #include "OfflineBench.h"
 #include "TestEnvironment.h"
+#include "BenchServer.h"
+#include "BenchTable.h"
+#include "ProcessTree.h"
 
-#include "Program.h"
-#include "frmMain.h"
+#include "Services.h"
 
-#include "TabstripP.h"
-#include "WebBrowser.h"
-
-#include <QAction>
-#include <QComboBox>
-#include <QTimer>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
-#include <QTextStream>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
+#include <QTextStream>
+#include <QTimer>
 
 #include <functional>
-#include <limits>
+#include <optional>
+#include <signal.h>
 #include <unistd.h>
 
-using velmora::mainwindow::frmMain;
+namespace velmora::bench {
 
 namespace {
 
-// Runs the event loop until done() holds, polling without spinning, so the
-// benchmark's own waiting costs no processor time.
-bool waitFor(const std::function<bool()> &done, int timeoutMs = 30000)
+struct Options
 {
-    return velmora::test::spinUntil(done, timeoutMs);
+    int runs = 3;
+    int idleSeconds = 30;
+    bool thousand = true;
+    // Empty: both programs; else only this one.
+    QString only;
+};
+
+constexpr int burstSize = 20;
+constexpr int hundred = 100;
+// Tab numbers 2..1000 are pop-ups: the start page's tab and the hidden tab 0
+// of Velmora take the first two.
+constexpr int allPopups = 999;
+
+void settle(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
-QList<int> childrenOf(int pid)
+bool waitFor(BenchServer &server, const std::function<bool()> &done, int timeoutMs)
 {
-    QList<int> result;
-    const QDir proc(QStringLiteral("/proc"));
-    for (const QString &entry : proc.entryList(QDir::Dirs)) {
-        bool ok = false;
-        const int candidate = entry.toInt(&ok);
-        if (!ok)
-            continue;
-        QFile stat(proc.filePath(entry + QStringLiteral("/stat")));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        const int close = line.lastIndexOf(')');
-        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-        if (fields.size() > 1 && fields.at(1).toInt() == pid)
-            result.append(candidate);
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        QObject::connect(&server, &BenchServer::beacon, &loop, &QEventLoop::quit);
+        loop.exec();
     }
-    return result;
+    return true;
 }
 
-QList<int> processTree()
+// PSS of each process of the tree, in MB, for the log.
+QString breakdown(int root)
 {
-    QList<int> tree{static_cast<int>(getpid())};
-    for (int i = 0; i < tree.size(); ++i)
-        tree.append(childrenOf(tree.at(i)));
-    return tree;
+    QStringList parts;
+    for (int pid : processTree(root))
+        parts << QString::number(qRound(treeMemoryMB(-pid)));
+    return parts.join(u' ') + QStringLiteral(" MB");
 }
 
-// Proportional set size of the whole tree, so shared pages count once.
-double treeMemoryMB()
+QString pageName(const QString &prefix, int i)
 {
-    qint64 kb = 0;
-    for (int pid : processTree()) {
-        QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-        if (!rollup.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray &line : rollup.readAll().split('\n')) {
-            if (line.startsWith("Pss:"))
-                kb += line.mid(4).trimmed().split(' ').first().toLongLong();
+    return prefix + QString::number(i);
+}
+
+// One program under test, from its start to its end.
+class Session
+{
+public:
+    Session(BenchServer &server, const QString &program, const QProcessEnvironment &base,
+            QTextStream &log)
+        : m_server(server), m_log(log)
+    {
+        const QString programDir = m_home.filePath(QStringLiteral("program"));
+        QDir().mkpath(programDir);
+        const QDir bin(QCoreApplication::applicationDirPath());
+        for (const QString &name : bin.entryList({QStringLiteral("*.lng")}, QDir::Files))
+            QFile::copy(bin.filePath(name), QDir(programDir).filePath(name));
+        QProcessEnvironment env = base;
+        for (const char *name : {"config", "data", "cache", "home"}) {
+            const QString dir = m_home.filePath(QString::fromLatin1(name));
+            QDir().mkpath(dir);
+        }
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), m_home.filePath(QStringLiteral("cache")));
+        env.insert(QStringLiteral("HOME"), m_home.filePath(QStringLiteral("home")));
+        env.insert(QStringLiteral("VELMORA_PROGRAM_DIR"), programDir);
+        // The update check must not leave this machine.
+        env.insert(QStringLiteral("VELMORA_UPDATE_URL"),
+                   server.url(QStringLiteral("/version.txt")));
+        if (getuid() == 0)
+            env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+        m_process.setProcessEnvironment(env);
+        m_process.setProgram(bin.filePath(program));
+        m_process.setArguments({server.url(QStringLiteral("/start.html"))});
+        m_process.setStandardOutputFile(m_home.filePath(QStringLiteral("output.log")));
+        m_process.setStandardErrorFile(m_home.filePath(QStringLiteral("output.log")),
+                                       QIODevice::Append);
+    }
+
+    ~Session() { stop(); }
+
+    // Milliseconds from exec to the start page's load beacon.
+    std::optional<double> start()
+    {
+        m_server.reset();
+        const qint64 before = m_server.now();
+        m_process.start();
+        if (!m_process.waitForStarted(10000))
+            return std::nullopt;
+        m_pid = static_cast<int>(m_process.processId());
+        if (!waitFor(m_server, [&] { return m_server.beaconTime(QStringLiteral("start")) >= 0; },
+                     60000))
+            return std::nullopt;
+        return double(m_server.beaconTime(QStringLiteral("start")) - before);
+    }
+
+    // Opens count pop-ups from the start page and waits for all their beacons;
+    // milliseconds from the command to the last beacon, or nothing on timeout.
+    std::optional<double> open(const QString &prefix, int from, int count, int timeoutMs)
+    {
+        const qint64 before = m_server.now();
+        m_server.command(QStringLiteral("openPages('%1', %2, %3)").arg(prefix).arg(from).arg(count));
+        const bool all = waitFor(
+            m_server,
+            [&] {
+                for (int i = from; i < from + count; ++i) {
+                    if (m_server.beaconTime(pageName(prefix, i)) < 0)
+                        return false;
+                }
+                return true;
+            },
+            timeoutMs);
+        if (!all)
+            return std::nullopt;
+        qint64 last = before;
+        for (int i = from; i < from + count; ++i)
+            last = std::max(last, m_server.beaconTime(pageName(prefix, i)));
+        return double(last - before);
+    }
+
+    void close(int count) { m_server.command(QStringLiteral("closePages(%1)").arg(count)); }
+
+    double memory() const { return treeMemoryMB(m_pid); }
+    double cpu() const { return treeCpuSeconds(m_pid); }
+    int processes() const { return processTree(m_pid).size(); }
+    int pid() const { return m_pid; }
+
+    void stop()
+    {
+        if (m_pid <= 0)
+            return;
+        const QList<int> tree = processTree(m_pid);
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+        for (int pid : tree) {
+            if (pid != m_pid)
+                ::kill(pid, SIGKILL);
+        }
+        m_pid = 0;
+        m_server.reset();
+        // The programs' own output, kept for a look when asked.
+        const QString keep = qEnvironmentVariable("VELMORA_BENCH_LOGS");
+        if (!keep.isEmpty()) {
+            QFile::remove(QDir(keep).filePath(m_process.program().section(u'/', -1) + u".log"));
+            QFile::copy(m_home.filePath(QStringLiteral("output.log")),
+                        QDir(keep).filePath(m_process.program().section(u'/', -1) + u".log"));
         }
     }
-    return kb / 1024.0;
-}
 
-// CPU time of the whole tree in clock ticks.
-qint64 treeCpuTicks()
-{
-    qint64 ticks = 0;
-    for (int pid : processTree()) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 12)
-            ticks += fields.at(11).toLongLong() + fields.at(12).toLongLong();
+    QString logTail() const
+    {
+        QFile file(m_home.filePath(QStringLiteral("output.log")));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromLocal8Bit(file.readAll().right(2000));
     }
-    return ticks;
+
+private:
+    BenchServer &m_server;
+    QTextStream &m_log;
+    QTemporaryDir m_home;
+    QProcess m_process;
+    int m_pid = 0;
+};
+
+// One whole run of one program; figures by key, missing when not reached.
+Figures runOnce(BenchServer &server, const QString &program, const QProcessEnvironment &env,
+                const Options &options, QTextStream &log)
+{
+    Figures f;
+    Session s(server, program, env, log);
+    const auto started = s.start();
+    if (!started) {
+        log << "  " << program << " did not load its first page\n" << s.logTail() << Qt::endl;
+        return f;
+    }
+    f[Figure::StartUp] = *started;
+    settle(2000);
+    f[Figure::Memory1] = s.memory();
+    log << "  " << program << ", 1 tab: " << breakdown(s.pid()) << Qt::endl;
+
+    if (const auto t = s.open(QStringLiteral("n"), 0, 1, 30000))
+        f[Figure::NewTab] = *t;
+    s.close(1);
+    settle(1000);
+
+    const double cpuBefore = s.cpu();
+    if (const auto t = s.open(QStringLiteral("b"), 0, burstSize, 120000)) {
+        f[Figure::BurstTime] = *t;
+        settle(1000);
+        f[Figure::BurstCpu] = s.cpu() - cpuBefore;
+    }
+    // The start page and 19 pop-ups.
+    s.close(1);
+    settle(2000);
+    f[Figure::Memory20] = s.memory();
+    log << "  " << program << ": " << s.processes() << " processes with 20 tabs" << Qt::endl;
+
+    const double idleBefore = s.cpu();
+    QElapsedTimer idle;
+    idle.start();
+    settle(options.idleSeconds * 1000);
+    f[Figure::IdleCpu] = (s.cpu() - idleBefore) / (idle.elapsed() / 1000.0) * 100.0;
+
+    if (!s.open(QStringLiteral("h"), 0, hundred - 20, 180000)) {
+        log << "  " << program << ": the 100 tabs did not all load" << Qt::endl;
+        return f;
+    }
+    settle(2000);
+    f[Figure::Memory100] = s.memory();
+    s.close(hundred - 1);
+    settle(2000);
+
+    if (options.thousand) {
+        int opened = 1 + burstSize + (hundred - 20);
+        int index = 0;
+        constexpr int batch = 20;
+        bool complete = true;
+        while (opened < allPopups) {
+            const int count = std::min(batch, allPopups - opened);
+            if (!s.open(QStringLiteral("t"), index, count, 60000)) {
+                complete = false;
+                break;
+            }
+            s.close(count);
+            index += count;
+            opened += count;
+        }
+        settle(4000);
+        if (complete) {
+            f[Figure::Memory1000] = s.memory();
+            log << "  " << program << ", after 1000: " << breakdown(s.pid()) << Qt::endl;
+            f[Figure::Above1] = f[Figure::Memory1000] - f[Figure::Memory1];
+        } else {
+            log << "  " << program << ": the 1000-tab cycle stopped at " << opened << Qt::endl;
+        }
+    }
+    return f;
 }
 
-bool blankLoaded(frmMain &main, int n)
+QString loadAverage()
 {
-    auto *web = main.web(n);
-    return web && web->hasPage() && !web->Busy() &&
-           web->LocationURL() == QStringLiteral("about:blank");
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLatin1(file.readAll()).section(u' ', 0, 2);
 }
 
 } // namespace
 
+} // namespace velmora::bench
+
 int main(int argc, char *argv[])
 {
-    QElapsedTimer sinceStart;
-    sinceStart.start();
+    using namespace velmora::bench;
+    // The children get the display the benchmark was started on.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (env.value(QStringLiteral("DISPLAY")).isEmpty())
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    else if (env.value(QStringLiteral("QT_QPA_PLATFORM")) == QStringLiteral("offscreen"))
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (getuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
@@ -120,166 +319,67 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     QTextStream out(stdout);
 
-    velmora::test::TestEnvironment env;
-    env.installLanguageFiles();
-    velmora::test::HttpServer server;
-    server.setPage(QStringLiteral("/a.html"), QStringLiteral("Page A"),
-                   QStringLiteral("Benchmark page"));
-    const QString url = server.url(QStringLiteral("/a.html")).toString();
-
-    velmora::Program program(velmora::platform::makeRealServices());
-    program.start(url);
-    frmMain &main = program.mainWindow();
-    const bool started = waitFor([&] {
-        auto *web = main.web(1);
-        return web && web->LocationURL() == url && !web->Busy();
-    });
-    out << "start-up to first page loaded: " << sinceStart.elapsed() << " ms"
-        << (started ? "" : " (timed out)") << Qt::endl;
-
-    QElapsedTimer timer;
-    timer.start();
-    main.cmdNew_Click();
-    const int first = main.currentTabNumber();
-    waitFor([&] { return blankLoaded(main, first); });
-    out << "one new tab to about:blank loaded: " << timer.elapsed() << " ms" << Qt::endl;
-    main.cmdClose_Click();
-    velmora::test::settle(1000);
-
-    out << "memory, 1 open tab: " << qRound(treeMemoryMB()) << " MB" << Qt::endl;
-    const double oneTab = treeMemoryMB();
-    for (int i = 1; i < 20; ++i) {
-        main.cmdNew_Click();
-        const int n = main.currentTabNumber();
-        waitFor([&] { return blankLoaded(main, n); });
-    }
-    velmora::test::settle(2000);
-    const double twentyTabs = treeMemoryMB();
-    out << "memory, 20 open tabs: " << qRound(twentyTabs) << " MB ("
-        << QString::number((twentyTabs - oneTab) / 19, 'f', 1) << " MB per further tab)"
-        << Qt::endl;
-
-    // Idle load with 20 open tabs.
-    const qint64 ticksBefore = treeCpuTicks();
-    timer.restart();
-    velmora::test::settle(30000);
-    const double seconds = timer.elapsed() / 1000.0;
-    const double cpu = (treeCpuTicks() - ticksBefore) / double(sysconf(_SC_CLK_TCK)) / seconds;
-    out << "idle CPU with 20 open tabs over " << qRound(seconds)
-        << " s: " << QString::number(cpu * 100, 'f', 2) << " % of one core" << Qt::endl;
-
-    // Tab switch: the row's handlers and one pass of the event loop.
-    qint64 worst = 0;
-    qint64 total = 0;
-    const int switches = 50;
-    for (int i = 0; i < switches; ++i) {
-        const int target = 2 + (i * 7) % 19;
-        QElapsedTimer one;
-        one.start();
-        main.Tabstrip1->setValue(target);
-        QCoreApplication::processEvents();
-        const qint64 ns = one.nsecsElapsed();
-        total += ns;
-        worst = std::max(worst, ns);
-    }
-    out << "tab switch: " << QString::number(total / switches / 1e6, 'f', 2) << " ms average, "
-        << QString::number(worst / 1e6, 'f', 2) << " ms worst" << Qt::endl;
-
-    // Suggestions over 100,000 history rows: the builder alone and the
-    // window's whole build, best of five.
-    {
-        QStringList history;
-        history.reserve(100000);
-        for (int i = 0; i < 100000; ++i) {
-            const QString host = QStringLiteral("host%1.example.com").arg(i);
-            history.append(i % 2 ? QStringLiteral("www.") + host : host);
+    Options options;
+    const QStringList args = QApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (a == QStringLiteral("--quick")) {
+            options.runs = 1;
+            options.idleSeconds = 10;
+        } else if (a == QStringLiteral("--runs") && i + 1 < args.size()) {
+            options.runs = std::max(1, args.at(++i).toInt());
+        } else if (a == QStringLiteral("--idle") && i + 1 < args.size()) {
+            options.idleSeconds = std::max(1, args.at(++i).toInt());
+        } else if (a == QStringLiteral("--only") && i + 1 < args.size()) {
+            options.only = args.at(++i);
+        } else if (a == QStringLiteral("--no-thousand")) {
+            options.thousand = false;
+        } else {
+            out << "usage: velmora-bench [--quick] [--runs N] [--idle S] [--no-thousand] [--only PROGRAM]"
+                << Qt::endl;
+            return 2;
         }
-        const auto bestOf = [](const std::function<void()> &build) {
-            qint64 best = std::numeric_limits<qint64>::max();
-            for (int i = 0; i < 5; ++i) {
-                QElapsedTimer one;
-                one.start();
-                build();
-                best = std::min(best, one.nsecsElapsed());
-            }
-            return best / 1e6;
-        };
-        const double pure = bestOf(
-            [&] { frmMain::buildSuggestions(history, QStringLiteral("host9999")); });
-        const QStringList saved = [&] {
-            QStringList items;
-            for (int i = 0; i < main.Combo1->count(); ++i)
-                items.append(main.Combo1->itemText(i));
-            return items;
-        }();
-        main.chang->stop();
-        main.Combo1->clear();
-        main.Combo1->addItems(history);
-        main.Combo1->setEditText(QStringLiteral("host9999"));
-        const double window = bestOf([&] {
-            main.addressEdited = true;
-            main.hintRebuild = true;
-            main.chang_Timer();
-        });
-        out << "suggestion build over 100000 history rows: " << QString::number(pure, 'f', 2)
-            << " ms (builder), " << QString::number(window, 'f', 2) << " ms (window)"
-            << Qt::endl;
-        main.Combo1->clear();
-        main.Combo1->addItems(saved);
-        main.Combo1->setEditText(QString());
-        main.chang->start();
     }
 
-    for (int i = 20; i < 100; ++i) {
-        main.cmdNew_Click();
-        const int n = main.currentTabNumber();
-        waitFor([&] { return blankLoaded(main, n); });
+    BenchServer server;
+    if (!server.isListening()) {
+        out << "no local port for the benchmark server" << Qt::endl;
+        return 1;
     }
-    velmora::test::settle(2000);
-    out << "memory, 100 open tabs: " << qRound(treeMemoryMB()) << " MB" << Qt::endl;
+    const QString before = loadAverage();
+    out << "Velmora against the bare engine, " << options.runs << " run(s) each, alternating; "
+        << (env.value(QStringLiteral("QT_QPA_PLATFORM")) == QStringLiteral("offscreen")
+                ? QStringLiteral("offscreen")
+                : QStringLiteral("display ") + env.value(QStringLiteral("DISPLAY")))
+        << "; load average " << before << Qt::endl;
 
-    // Close all but one, then open and close tabs until 1000 numbers were used.
-    // Closing the newest tab lowers the row's count, so follow the numbers.
-    int unloaded = 0;
-    int last = main.currentTabNumber();
-    while (last < 1000) {
-        main.cmdNew_Click();
-        const int n = main.currentTabNumber();
-        if (n <= last)
-            break;
-        last = n;
-        if (!waitFor([&] { return blankLoaded(main, n); }, 5000))
-            ++unloaded;
-        main.cmdClose_Click();
+    QList<Figures> velmora;
+    QList<Figures> baseline;
+    for (int run = 0; run < options.runs; ++run) {
+        // ABBA order, so a drift of the machine's load favours neither.
+        const bool velmoraFirst = run % 2 == 0;
+        for (int k = 0; k < 2; ++k) {
+            const bool isVelmora = (k == 0) == velmoraFirst;
+            const QString program =
+                isVelmora ? QStringLiteral("velmora") : QStringLiteral("velmora-baseline");
+            if (!options.only.isEmpty() && options.only != program)
+                continue;
+            out << "run " << run + 1 << ": " << program << "..." << Qt::endl;
+            const Figures figures = runOnce(server, program, env, options, out);
+            (isVelmora ? velmora : baseline).append(figures);
+            out << "  " << describe(figures) << Qt::endl;
+        }
     }
-    if (unloaded)
-        out << "(" << unloaded << " tabs did not finish loading)" << Qt::endl;
-    for (int i = 0; i < 120; ++i) {
-        if (main.Tabstrip1->tabs().toInt() <= 0)
-            break;
-        const int before = main.currentTabNumber();
-        main.cmdClose_Click();
-        if (main.currentTabNumber() == before)
-            break;
-    }
-    velmora::test::settle(3000);
-    int pages = 0;
-    int open = 0;
-    for (int i = 0; i < main.webCount(); ++i) {
-        if (main.web(i) && main.web(i)->hasPage())
-            ++pages;
-    }
-    for (int n = 0; n < main.Tabstrip1->tabs().toInt(); ++n)
-        open += main.Tabstrip1->tabVisible(n) ? 1 : 0;
-    out << "(" << open << " open tabs, " << pages << " engine pages, "
-        << processTree().size() - 1 << " helper processes)" << Qt::endl;
-    const double afterThousand = treeMemoryMB();
-    out << "memory after 1000 tabs opened and closed (1 open): " << qRound(afterThousand)
-        << " MB (" << QString::number(afterThousand - oneTab, 'f', 0)
-        << " MB above one open tab)" << Qt::endl;
 
+    out << Qt::endl;
+    printTable(out, velmora, baseline, options.idleSeconds);
+    out << Qt::endl
+        << "Machine load (1, 5, 15 min) before: " << before << ", after: " << loadAverage()
+        << "; " << QThread::idealThreadCount() << " cores." << Qt::endl;
+
+    // Further sections are printed here.
     velmora::bench::printSettingsBench(out);
     runOfflineBench(out);
     out.flush();
-    _exit(0);
+    return 0;
 }

@@ -155,8 +155,12 @@ QString TabstripP::tabCaption(const QVariant &index) const
 void TabstripP::setTabCaption(const QVariant &index, const QString &caption)
 {
     const int logical = checkedIndex(index);
-    if (!m_removed[logical])
-        m_row->setTabText(checkedPosition(logical) - 1, caption);
+    if (!m_removed[logical]) {
+        // The row lays all its tabs out again on every new text.
+        const int at = checkedPosition(logical) - 1;
+        if (m_row->tabText(at) != caption)
+            m_row->setTabText(at, caption);
+    }
     emit propertyChanged(u"tabCaption"_s);
     emit change();
 }

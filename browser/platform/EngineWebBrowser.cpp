@@ -58,6 +58,8 @@ EngineWebBrowser::EngineWebBrowser(EngineWebBrowserFactory *factory, QWidget *pa
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_container->hide();
+    // Showing, hiding, raising or moving a page may cover or uncover others.
+    m_container->installEventFilter(this);
     // Focus is followed application-wide: the engine replaces the widget
     // that really holds the focus whenever it makes a new render view.
     connect(qApp, &QApplication::focusChanged, this, &EngineWebBrowser::onFocusChanged);
@@ -131,9 +133,13 @@ bool EngineWebBrowser::ensurePage()
     new EnginePermissions(this, m_page);
 
     m_view->setPage(m_page);
+    // Shown by the occlusion check unless another page covers it: a view
+    // shown even once keeps its render buffers.
+    m_view->hide();
     m_view->installEventFilter(this);
     m_container->layout()->addWidget(m_view);
     m_container->setFocusProxy(m_view);
+    m_factory->scheduleOcclusionCheck();
     return true;
 }
 
@@ -161,6 +167,21 @@ void EngineWebBrowser::releasePage()
 
 bool EngineWebBrowser::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_container) {
+        switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::ZOrderChange:
+        case QEvent::Move:
+        case QEvent::Resize:
+            if (m_factory && m_view)
+                m_factory->scheduleOcclusionCheck();
+            break;
+        default:
+            break;
+        }
+        return WebBrowser::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::ChildAdded && watched == m_view) {
         if (auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child()))
             child->installEventFilter(this);

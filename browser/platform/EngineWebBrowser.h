@@ -149,6 +149,9 @@ public:
     void pageReleased();
     // Where the profile keeps its storage: <data home>/olk_Browser.
     static QString storagePath();
+    // Pages wholly covered by another page are hidden from the engine; the
+    // check runs once after a burst of changes.
+    void scheduleOcclusionCheck();
 
     // Offline work of every control: the profile's state and page cache.
     // The state follows the one every instance shares.
@@ -165,6 +168,7 @@ private:
 
     QWebEngineProfile *m_profile = nullptr;
     std::unique_ptr<QTimer> m_trim;
+    std::unique_ptr<QTimer> m_occlusion;
     QList<QPointer<EngineWebBrowser>> m_browsers;
     ContentSettings m_content;
     std::shared_ptr<EngineOfflineCache> m_offlineCache;

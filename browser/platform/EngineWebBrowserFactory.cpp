@@ -5,6 +5,7 @@
 #include "EngineOfflineWork.h"
 #include "FileInternetState.h"
 #include "EngineDownloads.h"
+#include "EngineOcclusion.h"
 
 #include <QDir>
 
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineView>
 
 using namespace Qt::StringLiterals;
 
@@ -90,6 +92,29 @@ void EngineWebBrowserFactory::pageReleased()
         QObject::connect(m_trim.get(), &QTimer::timeout, m_trim.get(), [] { malloc_trim(0); });
     }
     m_trim->start();
+}
+
+void EngineWebBrowserFactory::scheduleOcclusionCheck()
+{
+    if (!m_occlusion) {
+        m_occlusion = std::make_unique<QTimer>();
+        m_occlusion->setSingleShot(true);
+        m_occlusion->setInterval(0);
+        QObject::connect(m_occlusion.get(), &QTimer::timeout, m_occlusion.get(), [this] {
+            m_browsers.removeAll(nullptr);
+            QList<QWidget *> containers;
+            for (const QPointer<EngineWebBrowser> &browser : std::as_const(m_browsers))
+                containers.append(browser->m_view ? browser->m_container.data() : nullptr);
+            const QList<bool> covered = coveredWidgets(containers);
+            for (qsizetype i = 0; i < m_browsers.size(); ++i) {
+                QWebEngineView *view = m_browsers.at(i)->m_view;
+                if (view && view->isHidden() != covered.at(i))
+                    view->setVisible(!covered.at(i));
+            }
+        });
+    }
+    if (!m_occlusion->isActive())
+        m_occlusion->start();
 }
 
 QString EngineWebBrowserFactory::storagePath()

@@ -1,0 +1,148 @@
+#include "BenchServer.h"
+
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace velmora::bench {
+
+namespace {
+
+constexpr qsizetype maxRequestHead = 64 * 1024;
+
+// Reports its load, then runs the driver's scripts one after the other.
+const char startPage[] = R"(<!DOCTYPE html><html><head><meta charset="utf-8">
+<title>Bench start</title></head><body><p>Benchmark start page</p><script>
+var wins = [];
+function openPages(prefix, from, count) {
+  for (var i = from; i < from + count; ++i) wins.push(window.open('/p/' + prefix + i + '.html'));
+}
+function closePages(count) {
+  for (var i = 0; i < count && wins.length; ++i) { var w = wins.pop(); if (w) w.close(); }
+}
+async function loop() {
+  for (;;) {
+    try {
+      const reply = await fetch('/cmd?' + Date.now(), {cache: 'no-store'});
+      const script = await reply.text();
+      if (script) eval(script);
+    } catch (e) {
+      await new Promise(function (r) { setTimeout(r, 200); });
+    }
+  }
+}
+addEventListener('load', function () {
+  fetch('/beacon/start', {cache: 'no-store'}).finally(loop);
+});
+</script></body></html>)";
+
+QByteArray popupPage(const QByteArray &name)
+{
+    return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Page " + name
+           + "</title></head><body><p>Page " + name
+           + "</p><script>addEventListener('load', function () { fetch('/beacon/" + name
+           + "', {cache: 'no-store'}); });</script></body></html>";
+}
+
+} // namespace
+
+BenchServer::BenchServer(QObject *parent) : QObject(parent), m_server(new QTcpServer(this))
+{
+    m_clock.start();
+    connect(m_server, &QTcpServer::newConnection, this, &BenchServer::onNewConnection);
+    m_server->listen(QHostAddress::LocalHost, 0);
+}
+
+BenchServer::~BenchServer() = default;
+
+bool BenchServer::isListening() const
+{
+    return m_server->isListening();
+}
+
+QString BenchServer::url(const QString &path) const
+{
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server->serverPort()).arg(path);
+}
+
+void BenchServer::reset()
+{
+    m_beacons.clear();
+    m_commands.clear();
+    for (const QPointer<QTcpSocket> &socket : std::as_const(m_waiting)) {
+        if (socket)
+            socket->abort();
+    }
+    m_waiting.clear();
+}
+
+void BenchServer::command(const QString &script)
+{
+    m_commands.append(script.toUtf8());
+    flushCommands();
+}
+
+qint64 BenchServer::beaconTime(const QString &name) const
+{
+    return m_beacons.value(name, -1);
+}
+
+void BenchServer::flushCommands()
+{
+    while (!m_commands.isEmpty() && !m_waiting.isEmpty()) {
+        QPointer<QTcpSocket> socket = m_waiting.takeFirst();
+        if (!socket || socket->state() != QAbstractSocket::ConnectedState)
+            continue;
+        respond(socket, 200, "text/plain", m_commands.takeFirst());
+    }
+}
+
+void BenchServer::onNewConnection()
+{
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+}
+
+void BenchServer::onReadyRead(QTcpSocket *socket)
+{
+    const QByteArray head = socket->peek(maxRequestHead);
+    if (!head.contains("\r\n\r\n") && head.size() < maxRequestHead)
+        return;
+    socket->readAll();
+    const QList<QByteArray> words = head.left(head.indexOf("\r\n")).split(' ');
+    QByteArray path = words.size() > 1 ? words.at(1) : QByteArray();
+    if (const qsizetype query = path.indexOf('?'); query >= 0)
+        path.truncate(query);
+
+    if (path == "/start.html") {
+        respond(socket, 200, "text/html; charset=utf-8", startPage);
+    } else if (path.startsWith("/p/") && path.endsWith(".html")) {
+        respond(socket, 200, "text/html; charset=utf-8", popupPage(path.mid(3).chopped(5)));
+    } else if (path.startsWith("/beacon/")) {
+        const QString name = QString::fromLatin1(path.mid(8));
+        if (!m_beacons.contains(name))
+            m_beacons.insert(name, m_clock.elapsed());
+        respond(socket, 204, "text/plain", {});
+        emit beacon(name);
+    } else if (path == "/cmd") {
+        m_waiting.append(socket);
+        flushCommands();
+    } else {
+        respond(socket, 404, "text/plain", "not found");
+    }
+}
+
+void BenchServer::respond(QTcpSocket *socket, int status, const QByteArray &type,
+                          const QByteArray &body)
+{
+    const QByteArray reason = status == 200 ? "OK" : status == 204 ? "No Content" : "Not Found";
+    QByteArray reply = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason + "\r\n";
+    reply += "Content-Type: " + type + "\r\nContent-Length: " + QByteArray::number(body.size())
+             + "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n" + body;
+    socket->write(reply);
+    socket->disconnectFromHost();
+}
+
+} // namespace velmora::bench
