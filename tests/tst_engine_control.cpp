@@ -1,6 +1,7 @@
 // What pages ask of the user, through the main window over real engine
 // pages: downloads, file uploads, logins, certificate errors, permissions.
 
+#include "EngineErrorPage.h"
 #include "EventLoop.h"
 #include "HttpServer.h"
 #include "PageScript.h"
@@ -25,6 +26,7 @@
 #include <QWebEngineView>
 
 using velmora::mainwindow::frmMain;
+using velmora::platform::EngineErrorPage;
 using velmora::platform::EngineWebBrowser;
 using velmora::platform::FakeDialogs;
 using velmora::platform::MsgResult;
@@ -303,8 +305,10 @@ void tst_EngineControl::certificateError_showsOwnPageThenSiteAfterGoingOn()
     frmMain &main = m_fx->start(url.toString());
     const QString title = own(u"Ошибка сертификата", u"Certificate error");
     QVERIFY(spinUntil([&] { return main.web(1)->LocationName() == title; }));
-    // The address stays the site's; the page names it.
-    QCOMPARE(main.web(1)->LocationURL(), url.toString());
+    // Like every error page, it stands at the wrapper location of the site's
+    // address (kept out of the address history); the page names the site.
+    QCOMPARE(EngineErrorPage::addressAskedFor(main.web(1)->LocationURL()), url.toString());
+    QVERIFY(main.web(1)->LocationURL() != url.toString());
     const QString text = run(main, 1, u"document.body.innerText"_s).toString();
     QVERIFY2(text.contains(url.toDisplayString()), qPrintable(text));
     QCOMPARE(tls.requestCount(), 0);
