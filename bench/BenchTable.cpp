@@ -12,24 +12,25 @@ struct Row
 {
     Figure figure;
     const char *label;
+    const char *key; // for the progress log
     const char *unit;
     int decimals;
 };
 
 const Row rows[] = {
-    {Figure::StartUp, "start to the first page loaded (exec to its load beacon)", "ms", 0},
-    {Figure::NewTab, "one new tab (window.open) to its page loaded", "ms", 0},
-    {Figure::TabSwitch, "tab switch", "ms", 1},
-    {Figure::BurstTime, "20 pop-ups at once, to the 20th page loaded", "ms", 0},
-    {Figure::BurstCpu, "20 pop-ups at once, CPU of the whole tree", "s", 2},
-    {Figure::Memory1, "memory (PSS of the tree), 1 tab", "MB", 0},
-    {Figure::Memory20, "memory, 20 tabs", "MB", 0},
-    {Figure::PerTab, "memory per further tab (1 to 20 tabs)", "MB", 1},
-    {Figure::Memory100, "memory, 100 tabs", "MB", 0},
-    {Figure::Memory1000, "memory after 1000 tabs opened and closed (1 open)", "MB", 0},
-    {Figure::Above1, "of which above 1 open tab (worst run)", "MB", 0},
-    {Figure::IdleCpu, "idle CPU with 20 tabs", "% of a core", 2},
-    {Figure::Session, "100-record session, to all tabs created", "ms", 0},
+    {Figure::StartUp, "start to the first page loaded (exec to its load beacon)", "start", "ms", 0},
+    {Figure::NewTab, "one new tab (window.open) to its page loaded", "new tab", "ms", 0},
+    {Figure::TabSwitch, "tab switch", "switch", "ms", 1},
+    {Figure::BurstTime, "20 pop-ups at once, to the 20th page loaded", "burst", "ms", 0},
+    {Figure::BurstCpu, "20 pop-ups at once, CPU of the whole tree", "burst CPU", "s", 2},
+    {Figure::Memory1, "memory (PSS of the tree), 1 tab", "mem 1", "MB", 0},
+    {Figure::Memory20, "memory, 20 tabs", "mem 20", "MB", 0},
+    {Figure::PerTab, "memory per further tab (1 to 20 tabs)", "per tab", "MB", 1},
+    {Figure::Memory100, "memory, 100 tabs", "mem 100", "MB", 0},
+    {Figure::Memory1000, "memory after 1000 tabs opened and closed (1 open)", "mem after 1000", "MB", 0},
+    {Figure::Above1, "of which above 1 open tab (worst run)", "above 1", "MB", 0},
+    {Figure::IdleCpu, "idle CPU with 20 tabs", "idle CPU %", "% of a core", 2},
+    {Figure::Session, "100-record session, to all tabs created", "session", "ms", 0},
 };
 
 QString number(double value, int decimals)
@@ -83,7 +84,7 @@ QString describe(const Figures &raw)
     QStringList parts;
     for (const Row &row : rows) {
         if (figures.contains(row.figure))
-            parts << QString::fromUtf8(row.label).section(u',', 0, 0).left(24) + u' '
+            parts << QString::fromUtf8(row.key) + u' '
                          + number(figures.value(row.figure), row.decimals);
     }
     return parts.isEmpty() ? QStringLiteral("no figures") : parts.join(QStringLiteral("; "));

@@ -93,9 +93,8 @@ QString pageName(const QString &prefix, int i)
 class Session
 {
 public:
-    Session(BenchServer &server, const QString &program, const QProcessEnvironment &base,
-            QTextStream &log)
-        : m_server(server), m_log(log)
+    Session(BenchServer &server, const QString &program, const QProcessEnvironment &base)
+        : m_server(server)
     {
         const QString programDir = m_home.filePath(QStringLiteral("program"));
         QDir().mkpath(programDir);
@@ -208,7 +207,6 @@ public:
 
 private:
     BenchServer &m_server;
-    QTextStream &m_log;
     QTemporaryDir m_home;
     QProcess m_process;
     int m_pid = 0;
@@ -219,7 +217,7 @@ Figures runOnce(BenchServer &server, const QString &program, const QProcessEnvir
                 const Options &options, QTextStream &log)
 {
     Figures f;
-    Session s(server, program, env, log);
+    Session s(server, program, env);
     const auto started = s.start();
     if (!started) {
         log << "  " << program << " did not load its first page\n" << s.logTail() << Qt::endl;
