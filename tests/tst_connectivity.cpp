@@ -1,7 +1,8 @@
 #include "ProgramFixture.h"
 
 #include "Connectivity.h"
-#include "EngineHttpCache.h"
+#include "CacheAddress.h"
+#include "EngineOfflineCache.h"
 #include "FakeDialUp.h"
 #include "FakeInternetCache.h"
 #include "FakeInternetState.h"
@@ -29,20 +30,6 @@ using velmora::platform::FakeDialUp;
 using velmora::test::ProgramFixture;
 
 namespace {
-
-// The head of an entry file as the engine writes it: magic, version, key
-// length, key hash, padding, then the key.
-QByteArray entryFile(const QByteArray &key, quint32 magicLow = 0xa7725c30)
-{
-    QByteArray bytes(platform::EngineHttpCache::HeaderSize, '\0');
-    auto *head = reinterpret_cast<uchar *>(bytes.data());
-    qToLittleEndian<quint32>(magicLow, head);
-    qToLittleEndian<quint32>(0xfcfb6d1b, head + 4);
-    qToLittleEndian<quint32>(5, head + 8);
-    qToLittleEndian<quint32>(quint32(key.size()), head + 12);
-    qToLittleEndian<quint32>(0x12345678, head + 16);
-    return bytes + key + QByteArray("<html>stream data</html>");
-}
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -116,9 +103,9 @@ private slots:
     void cacheLookupFailuresRaise26721_data();
     void cacheLookupFailuresRaise26721();
     void apiErrorText();
-    void engineCacheFindsEntries_data();
-    void engineCacheFindsEntries();
-    void engineCacheFolderProblems();
+    void cacheAddressForm_data();
+    void cacheAddressForm();
+    void pageCacheFolderProblems();
     void terseLines_data();
     void terseLines();
     void networkClientPhoneBook();
@@ -390,65 +377,44 @@ void TestConnectivity::apiErrorText()
     QCOMPARE(services::apiErrorText(-1), QString());
 }
 
-void TestConnectivity::engineCacheFindsEntries_data()
+void TestConnectivity::cacheAddressForm_data()
 {
     QTest::addColumn<QString>("address");
-    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("form");
 
-    QTest::newRow("as keyed") << QStringLiteral("http://127.0.0.1:8765/index.html") << 0;
-    QTest::newRow("with a fragment") << QStringLiteral("http://127.0.0.1:8765/index.html#top")
-                                     << 0;
-    QTest::newRow("upper-case scheme and host")
-        << QStringLiteral("HTTP://Example.COM/page?q=1") << 0;
-    QTest::newRow("empty path and default port") << QStringLiteral("https://secure.test:443")
-                                                 << 0;
-    QTest::newRow("split-cache key") << QStringLiteral("https://b.test/frame.html") << 0;
-    QTest::newRow("other path") << QStringLiteral("http://127.0.0.1:8765/other.html") << ENOENT;
-    QTest::newRow("other port") << QStringLiteral("http://127.0.0.1:8766/index.html") << ENOENT;
-    QTest::newRow("only in a damaged entry") << QStringLiteral("http://damaged.test/") << ENOENT;
-    QTest::newRow("not an address") << QString() << ENOENT;
+    QTest::newRow("as it is") << u"http://127.0.0.1:8765/index.html"_s
+                              << u"http://127.0.0.1:8765/index.html"_s;
+    QTest::newRow("fragment dropped") << u"http://127.0.0.1:8765/index.html#top"_s
+                                      << u"http://127.0.0.1:8765/index.html"_s;
+    QTest::newRow("upper-case scheme and host") << u"HTTP://Example.COM/page?q=1"_s
+                                                << u"http://example.com/page?q=1"_s;
+    QTest::newRow("empty path and default port") << u"https://secure.test:443"_s
+                                                 << u"https://secure.test/"_s;
+    QTest::newRow("other port kept") << u"http://127.0.0.1:8766"_s << u"http://127.0.0.1:8766/"_s;
+    QTest::newRow("not an address") << QString() << QString();
+    QTest::newRow("no scheme") << u"example.com"_s << QString();
 }
 
-void TestConnectivity::engineCacheFindsEntries()
+void TestConnectivity::cacheAddressForm()
 {
     QFETCH(QString, address);
-    QFETCH(int, result);
-
-    QTemporaryDir dir;
-    const QString data = dir.path() + QStringLiteral("/Cache/Cache_Data/");
-    writeFile(data + QStringLiteral("84cd10ecbf73afe4_0"),
-              entryFile("1/0/http://127.0.0.1:8765/index.html"));
-    writeFile(data + QStringLiteral("0000000000000001_0"),
-              entryFile("1/0/http://example.com/page?q=1"));
-    writeFile(data + QStringLiteral("0000000000000002_0"), entryFile("1/0/https://secure.test/"));
-    writeFile(data + QStringLiteral("0000000000000003_0"),
-              entryFile("1/0/_dk_https://a.test https://b.test https://b.test/frame.html"));
-    // Wrong magic, and a key longer than the file: neither is an entry.
-    writeFile(data + QStringLiteral("0000000000000004_0"),
-              entryFile("1/0/http://damaged.test/", 0x11111111));
-    writeFile(data + QStringLiteral("0000000000000005_0"),
-              entryFile("1/0/http://damaged.test/").left(30));
-    // Other streams and the index hold no key.
-    writeFile(data + QStringLiteral("0000000000000006_1"), entryFile("1/0/http://damaged.test/"));
-    writeFile(data + QStringLiteral("index"), QByteArray(64, '\x01'));
-
-    platform::EngineHttpCache cache(dir.path());
-    QCOMPARE(cache.findEntry(address), result);
+    QFETCH(QString, form);
+    QCOMPARE(platform::cacheForm(address), form);
 }
 
-void TestConnectivity::engineCacheFolderProblems()
+void TestConnectivity::pageCacheFolderProblems()
 {
     QTemporaryDir dir;
-    platform::EngineHttpCache missing(dir.path() + QStringLiteral("/never-made"));
-    QCOMPARE(missing.findEntry(QStringLiteral("http://example.com/")), ENOENT);
+    const platform::EngineOfflineCache missing(dir.path() + u"/never-made"_s);
+    QCOMPARE(missing.findEntry(u"http://example.com/"_s), ENOENT);
 
-    writeFile(dir.path() + QStringLiteral("/plain"), "not a folder");
-    platform::EngineHttpCache file(dir.path() + QStringLiteral("/plain"));
-    QCOMPARE(file.findEntry(QStringLiteral("http://example.com/")), ENOTDIR);
+    writeFile(dir.path() + u"/plain"_s, "not a folder");
+    const platform::EngineOfflineCache file(dir.path() + u"/plain"_s);
+    QCOMPARE(file.findEntry(u"http://example.com/"_s), ENOTDIR);
 
     // What the program raises for a folder that was never made.
     try {
-        services::isUrlCached(missing, QStringLiteral("http://example.com/"));
+        services::isUrlCached(missing, u"http://example.com/"_s);
         QFAIL("no error raised");
     } catch (const services::CacheLookupError &e) {
         QCOMPARE(e.description(), services::apiErrorText(ENOENT));

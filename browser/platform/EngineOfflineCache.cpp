@@ -1,6 +1,6 @@
 #include "EngineOfflineCache.h"
 
-#include "EngineHttpCache.h"
+#include "CacheAddress.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -31,7 +31,7 @@ constexpr int SaveStartLimitMs = 10000;
 
 QString addressForm(const QString &address)
 {
-    return EngineHttpCache::cacheForm(address);
+    return cacheForm(address);
 }
 
 bool isWebAddress(const QUrl &url)

@@ -1,6 +1,6 @@
 #include "EngineOfflineWork.h"
 
-#include "EngineHttpCache.h"
+#include "CacheAddress.h"
 #include "EngineOfflineCache.h"
 
 #include <QBuffer>

@@ -1,6 +1,6 @@
 #include "EngineWebBrowser.h"
 
-#include "EngineHttpCache.h"
+#include "CacheAddress.h"
 #include "EngineOfflineCache.h"
 #include "EngineOfflineWork.h"
 #include "FileInternetState.h"
@@ -27,13 +27,13 @@ EngineWebBrowserFactory::EngineWebBrowserFactory(std::shared_ptr<EngineOfflineCa
     // A control working offline by itself keeps the pages it shows or goes
     // to off the network.
     m_offlineWork->setPinned([this](const QUrl &url) {
-        const QString wanted = EngineHttpCache::cacheForm(url.toString());
+        const QString wanted = cacheForm(url.toString());
         for (const QPointer<EngineWebBrowser> &browser : std::as_const(m_browsers)) {
             QWebEnginePage *page = browser ? browser->page() : nullptr;
             if (!page || !browser->m_offline)
                 continue;
             for (const QUrl &shown : {page->url(), page->requestedUrl()}) {
-                if (EngineHttpCache::cacheForm(EngineOfflineWork::realForm(shown).toString())
+                if (cacheForm(EngineOfflineWork::realForm(shown).toString())
                     == wanted)
                     return true;
             }
