@@ -36,7 +36,7 @@ NotificationPopup::NotificationPopup(QWidget *owner, WebNotification *notificati
     QFont small = site->font();
     small.setPointSizeF(small.pointSizeF() * 0.9);
     site->setFont(small);
-    site->setEnabled(false);
+    site->setForegroundRole(QPalette::PlaceholderText);
     auto *cross = new QToolButton(this);
     cross->setObjectName(u"close"_s);
     cross->setText(u"\u00D7"_s);
@@ -158,7 +158,8 @@ void NotificationPopups::present(WebNotification *notification, std::function<vo
     connect(popup, &NotificationPopup::gone, this, [this, popup] {
         m_popups.removeAll(popup);
         m_popups.removeAll(nullptr);
-        place();
+        // Later: the window may be going away with its controls.
+        QMetaObject::invokeMethod(this, &NotificationPopups::place, Qt::QueuedConnection);
     });
     auto *timer = new QTimer(popup);
     timer->setSingleShot(true);
@@ -172,8 +173,10 @@ void NotificationPopups::present(WebNotification *notification, std::function<vo
 
 void NotificationPopups::place()
 {
-    // Bottom-right of the window, inside the screen, the newest lowest.
-    const QRect frame = m_window->frameGeometry();
+    // Bottom-right of the page area, inside the screen, the newest lowest.
+    QRect frame = m_host.area ? m_host.area() : QRect();
+    if (frame.isEmpty())
+        frame = m_window->frameGeometry();
     QRect area = frame;
     if (QScreen *screen = m_window->screen())
         area = frame.intersected(screen->availableGeometry());

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QList>
 #include <QPointer>
+#include <QRect>
 
 #include <functional>
 
@@ -52,6 +53,9 @@ public:
     {
         std::function<QString(const char16_t *, const char16_t *)> text;
         std::function<void(const QString &)> status;
+        // Where on screen popups may stand (the page area); the window's
+        // frame when empty.
+        std::function<QRect()> area;
     };
     NotificationPopups(QWidget *window, Host host);
 

@@ -134,6 +134,16 @@ public:
         w.StatusBar1->addWidget(cancel);
         connect(cancel, &QToolButton::clicked, this,
                 [this] { cancelDownloads(w.currentTabNumber()); });
+        notifications = new NotificationPopups(
+            &w, {[this](const char16_t *ru, const char16_t *en) { return lang().own(ru, en); },
+                 [this](const QString &text) { w.statusPanel1->setText(text); },
+                 [this] {
+                     WebBrowser *page = w.web(w.currentTabNumber());
+                     QWidget *view = page ? page->widget() : nullptr;
+                     if (!view || !view->isVisible())
+                         return QRect();
+                     return QRect(view->mapToGlobal(QPoint(0, 0)), view->size());
+                 }});
         // A tab brought to the front shows its own download.
         connect(w.Tabstrip1, &kelvane::TabstripP::change, this, [this] { showCurrent(); });
     }
@@ -378,11 +388,6 @@ public:
     {
         if (w.unloading)
             return;
-        if (!notifications) {
-            notifications = new NotificationPopups(
-                &w, {[this](const char16_t *ru, const char16_t *en) { return lang().own(ru, en); },
-                     [this](const QString &text) { w.statusPanel1->setText(text); }});
-        }
         notifications->present(shown, [this, index] {
             // The user goes to the page that spoke, if its tab is still open.
             if (!w.web(index) || !w.Tabstrip1->tabVisible(index))
