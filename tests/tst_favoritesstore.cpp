@@ -238,6 +238,8 @@ void tst_FavoritesStore::desktopFolderAndShortcuts()
     QCOMPARE(shortcutFileName(u"a/b"_s), u"a b.url"_s);
     QCOMPARE(shortcutFileName(u"  "_s), u"Без имени.url"_s);
     QCOMPARE(shortcutFileName(u".."_s), u"Без имени.url"_s);
+    // The add dialog passes the nameless text of the interface language.
+    QCOMPARE(shortcutFileName(u" / "_s, u"Untitled"_s), u"Untitled.url"_s);
     QCOMPARE(shortcutFileName(u"Новости: погода"_s), u"Новости: погода.url"_s);
 }
 

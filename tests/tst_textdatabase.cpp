@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 #include <QtTest>
 
 #include <memory>
@@ -54,6 +55,8 @@ private slots:
     void shortFileLeavesLaterRows();
     void loadStopsAtTheLastRow();
     void fullTableRoundTrip();
+    void addressOutsideTheCodePageOpensTheSamePage_data();
+    void addressOutsideTheCodePageOpensTheSamePage();
     void writeSettingRereadsTheFileFirst();
     void writeSettingRowZeroOnlyRereads();
     void writeSettingWithoutChangeRewritesFromMemory();
@@ -147,6 +150,16 @@ void tst_TextDataBase::writtenBytes_data()
         << Rows{{u"say \"hi\""_s, u"u"_s}} << QByteArray("\"say \"hi\"\"\r\n\"u\"\r\n");
     QTest::newRow("no form in the code page")
         << Rows{{u"\u4E2D"_s, u"ok"_s}} << QByteArray("\"?\"\r\n\"ok\"\r\n");
+    QTest::newRow("address outside the code page in its encoded form")
+        << Rows{{u"\u4E2D"_s, u"http://127.0.0.1:8080/\u4E2D\u6587.html"_s}}
+        << QByteArray("\"?\"\r\n\"http://127.0.0.1:8080/%E4%B8%AD%E6%96%87.html\"\r\n");
+    QTest::newRow("internationalised host in punycode")
+        << Rows{{u"w"_s, u"http://\u4F8B\u5B50.test/\u0434"_s}}
+        << QByteArray("\"w\"\r\n\"http://xn--fsqu00a.test/\xE4\"\r\n");
+    QTest::newRow("Cyrillic address as before")
+        << Rows{{u"w"_s, u"http://сайт.рф/страница"_s}}
+        << QByteArray("\"w\"\r\n\"http://\xF1\xE0\xE9\xF2.\xF0\xF4/"
+                      "\xF1\xF2\xF0\xE0\xED\xE8\xF6\xE0\"\r\n");
 }
 
 void tst_TextDataBase::writtenBytes()
@@ -247,6 +260,30 @@ void tst_TextDataBase::fullTableRoundTrip()
     QVERIFY(bytes().startsWith("\"w1\"\r\n\"\xC0\xE4\xF0\xE5\xF1 1\"\r\n"));
     QVERIFY(bytes().endsWith("\"w999\"\r\n\"\xC0\xE4\xF0\xE5\xF1 999\"\r\n"
                              "\"last\"\r\n\"\xC0\xE4\xF0\xE5\xF1\"\r\n"));
+}
+
+void tst_TextDataBase::addressOutsideTheCodePageOpensTheSamePage_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("path") << u"http://127.0.0.1:8080/\u4E2D\u6587.html"_s;
+    QTest::newRow("host, query and fragment")
+        << u"https://\u4F8B\u5B50.test/a?q=\u4E2D#\u6587"_s;
+    QTest::newRow("no scheme") << u"\u4F8B\u5B50.test/\u4E2D\u6587.html"_s;
+}
+
+void tst_TextDataBase::addressOutsideTheCodePageOpensTheSamePage()
+{
+    QFETCH(QString, address);
+    storeWith({{u"\u4E2D\u6587"_s, address}, {u"next"_s, u"http://next/"_s}});
+    cTextDataBase db;
+    db.dataTextFile = path();
+    db.update(2);
+    const QString back = db.readSetting(1, 2);
+    QVERIFY2(!back.contains(u'?') || address.contains(u'?'), qPrintable(back));
+    QCOMPARE(QUrl::fromUserInput(back), QUrl::fromUserInput(address));
+    // The word keeps the plain code page rule; the next row stays in place.
+    QCOMPARE(db.readSetting(1, 1), u"??"_s);
+    QCOMPARE(db.readSetting(2, 2), u"http://next/"_s);
 }
 
 void tst_TextDataBase::writeSettingRereadsTheFileFirst()

@@ -7,11 +7,13 @@
 #include "Program.h"
 
 #include "Language.h"
+#include "NotificationPopups.h"
 #include "Steps.h"
 
 #include "TabstripP.h"
 #include "WebBrowser.h"
 #include "WebDownload.h"
+#include "WebNotification.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -132,6 +134,16 @@ public:
         w.StatusBar1->addWidget(cancel);
         connect(cancel, &QToolButton::clicked, this,
                 [this] { cancelDownloads(w.currentTabNumber()); });
+        notifications = new NotificationPopups(
+            &w, {[this](const char16_t *ru, const char16_t *en) { return lang().own(ru, en); },
+                 [this](const QString &text) { w.statusPanel1->setText(text); },
+                 [this] {
+                     WebBrowser *page = w.web(w.currentTabNumber());
+                     QWidget *view = page ? page->widget() : nullptr;
+                     if (!view || !view->isVisible())
+                         return QRect();
+                     return QRect(view->mapToGlobal(QPoint(0, 0)), view->size());
+                 }});
         // A tab brought to the front shows its own download.
         connect(w.Tabstrip1, &kelvane::TabstripP::change, this, [this] { showCurrent(); });
     }
@@ -372,6 +384,23 @@ public:
         step([&] { browser->SetFocus(); });
     }
 
+    void notification(int index, platform::WebNotification *shown)
+    {
+        if (w.unloading)
+            return;
+        notifications->present(shown, [this, index] {
+            // The user goes to the page that spoke, if its tab is still open.
+            if (!w.web(index) || !w.Tabstrip1->tabVisible(index))
+                return;
+            if (w.isMinimized())
+                w.showNormal();
+            w.raise();
+            w.activateWindow();
+            if (w.currentTabNumber() != index)
+                step([&] { w.Tabstrip1->setValue(index); });
+        });
+    }
+
     struct Running
     {
         QList<QPointer<WebDownload>> list;
@@ -387,6 +416,7 @@ public:
     QPointer<QWidget> fullScreenParent;
     QRect fullScreenGeometry;
     QPointer<QShortcut> leave;
+    NotificationPopups *notifications = nullptr;
 };
 
 void frmMain::connectControl(WebBrowser *browser, int index)
@@ -411,6 +441,10 @@ void frmMain::connectControl(WebBrowser *browser, int index)
     connect(browser, &WebBrowser::PermissionRequested, events,
             [events](const QString &site, WebBrowser::Permission kind, bool *granted) {
                 events->permission(site, kind, granted);
+            });
+    connect(browser, &WebBrowser::NotificationShown, events,
+            [events, index](platform::WebNotification *shown) {
+                events->notification(index, shown);
             });
     const QPointer<WebBrowser> guarded(browser);
     connect(browser, &WebBrowser::FullScreenRequested, events,

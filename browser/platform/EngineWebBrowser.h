@@ -165,6 +165,7 @@ public:
 private:
     void applyContentSettingsToProfile();
     void installStillFrames();
+    void installNotifications();
 
     QWebEngineProfile *m_profile = nullptr;
     std::unique_ptr<QTimer> m_trim;

@@ -140,6 +140,7 @@ QWebEngineProfile *EngineWebBrowserFactory::profile()
         installStillFrames();
         m_offlineWork->install(m_profile);
         routeDownloads(m_profile);
+        installNotifications();
     }
     return m_profile;
 }

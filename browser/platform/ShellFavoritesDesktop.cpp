@@ -35,7 +35,7 @@ QString defaultFavoritesFolder()
     return QDir::cleanPath(dataHome + QStringLiteral("/olk_Browser/Favorites"));
 }
 
-QString shortcutFileName(const QString &title)
+QString shortcutFileName(const QString &title, const QString &nameless)
 {
     QString name = title;
     for (QChar &c : name) {
@@ -44,7 +44,7 @@ QString shortcutFileName(const QString &title)
     }
     name = name.trimmed();
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        name = QStringLiteral("Без имени");
+        name = nameless;
     const QString ending = QStringLiteral(".url");
     // A file name holds at most 255 bytes: a long title is cut between
     // characters, never inside one.
@@ -57,7 +57,7 @@ QString shortcutFileName(const QString &title)
             end = characters.toPreviousBoundary();
         name = name.left(qMax<qsizetype>(end, 0)).trimmed();
         if (name.isEmpty())
-            name = QStringLiteral("Без имени");
+            name = nameless;
     }
     return name + ending;
 }
@@ -121,7 +121,8 @@ void DesktopShellFavorites::AddFavorite(QWidget *owner, const QString &url, cons
 
     while (dialog.exec() == QDialog::Accepted) {
         const QDir target(QDir(root).filePath(folder->currentData().toString()));
-        const QString path = target.filePath(shortcutFileName(name->text()));
+        const QString path = target.filePath(
+            shortcutFileName(name->text(), text(u"Без имени", u"Untitled")));
         if (QFileInfo::exists(path)
             && QMessageBox::question(&dialog, dialog.windowTitle(),
                                      text(u"Ссылка «%1» уже есть. Заменить её?", u"The link \u201c%1\u201d already exists. Replace it?")

@@ -2,6 +2,8 @@
 
 #include "ShellFavorites.h"
 
+#include <QString>
+
 namespace velmora::platform {
 
 // The Favorites folder under the per-user data folder, with small dialogs of
@@ -18,8 +20,8 @@ public:
 };
 
 // The file name a shortcut of this title gets: characters no file name may
-// hold become spaces, and an empty title becomes "Без имени".
-QString shortcutFileName(const QString &title);
+// hold become spaces, and an empty title becomes nameless.
+QString shortcutFileName(const QString &title, const QString &nameless = QStringLiteral("Без имени"));
 // The bytes of a shortcut to url as the desktop writes it. The address is
 // kept in its encoded, ASCII-only form, so it reads back the same in any
 // code page.

@@ -10,6 +10,7 @@ class QWidget;
 namespace velmora::platform {
 
 class WebDownload;
+class WebNotification;
 
 // One HTML form of a page.
 class WebForm : public QObject
@@ -177,6 +178,10 @@ signals:
     // A page enters (on) or leaves full screen. Entering is refused unless the
     // handler accepts; leaving always goes ahead.
     void FullScreenRequested(bool on, bool *accepted);
+    // A page shows a notification it was allowed to. The handler shows it to
+    // the user and calls show(); one not shown when the handler returns is
+    // dropped. It lives no longer than the control.
+    void NotificationShown(velmora::platform::WebNotification *notification);
 };
 
 } // namespace velmora::platform

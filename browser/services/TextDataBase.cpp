@@ -71,8 +71,10 @@ void cTextDataBase::writeFile(int count) const
         outOfRange("count", count);
     QByteArray bytes;
     for (int r = 1; r <= count; ++r) {
-        for (int c = 1; c <= Columns; ++c)
-            bytes += runtime::quoted(m_cells[size_t(r - 1)][size_t(c - 1)]) + "\r\n";
+        const auto &row = m_cells[size_t(r - 1)];
+        // The address keeps characters outside the code page in its encoded
+        // form, so it still opens the same page when read back.
+        bytes += runtime::quoted(row[0]) + "\r\n" + runtime::quotedAddress(row[1]) + "\r\n";
     }
     runtime::replaceFile(dataTextFile, bytes);
 }

@@ -10,7 +10,9 @@ namespace velmora::services {
 // in a text file, one quoted value a line in the value-writing form. Every
 // change rewrites the whole file at once; every load replaces the cells the
 // file holds and leaves the others as they were. Rows and columns count
-// from 1.
+// from 1. The second column holds addresses: a character with no form in the
+// file's code page is written in the address's encoded form (punycode host,
+// percent-encoded path), where the first column's would become '?'.
 class cTextDataBase
 {
 public:
