@@ -181,6 +181,12 @@ QStringList faults(QWidget *window)
             const QRect rb(b->mapTo(window, QPoint(0, 0)), b->size());
             if (ra.intersects(rb))
                 result.append(QStringLiteral("%1 overlaps %2").arg(a->objectName(), b->objectName()));
+            // Two texts one right under the other with no line gap read as one.
+            const QRect &upper = ra.top() <= rb.top() ? ra : rb;
+            const QRect &lower = ra.top() <= rb.top() ? rb : ra;
+            if (!ra.intersects(rb) && upper.left() <= lower.right() && lower.left() <= upper.right()
+                && lower.top() - upper.bottom() - 1 < 2)
+                result.append(QStringLiteral("%1 touches %2").arg(a->objectName(), b->objectName()));
         }
     }
     return result;
