@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QIcon>
 #include <QMenu>
 #include <QtTest>
 
@@ -286,6 +287,11 @@ void tst_FavoritesStore::renameKeepsShortcutEnding()
     QCOMPARE(model.data(alpha, Qt::EditRole).toString(), u"Alpha page"_s);
     QCOMPARE(model.data(model.index(root + u"/notes.txt"_s)).toString(), u"notes.txt"_s);
     QCOMPARE(model.data(model.index(root + u"/Folder"_s)).toString(), u"Folder"_s);
+    // Every entry shows a picture, with or without the desktop's icon theme.
+    for (const QString &name : {u"Alpha page.url"_s, u"notes.txt"_s, u"Folder"_s}) {
+        const QVariant icon = model.data(model.index(root + u'/' + name), Qt::DecorationRole);
+        QVERIFY2(!icon.value<QIcon>().isNull(), qPrintable(name));
+    }
 
     QVERIFY(model.setData(alpha, u"Alpha renamed"_s));
     QVERIFY(QFileInfo::exists(root + u"/Alpha renamed.url"_s));

@@ -84,6 +84,7 @@ private slots:
     void dropDownItemsOfTheSessionCommands();
     void noLabels();
     void buttonsShareOneWidth();
+    void narrowWindowShowsEveryButton();
     void toolbarSpansTheWindow();
 };
 
@@ -306,6 +307,8 @@ void tst_MainWindowToolbar::buttonsShareOneWidth()
 {
     ProgramFixture fx;
     frmMain &main = fx.start();
+    // A window with room for the row at the shared width.
+    main.resize(4000, 700);
     // A longer caption widens every button, not just its own.
     button(main, 1)->setText(QStringLiteral("A much longer caption than any other"));
     const auto minWidth = [&](int k) {
@@ -318,6 +321,35 @@ void tst_MainWindowToolbar::buttonsShareOneWidth()
     QVERIFY(arrow > 0);
     for (int k = 1; k <= 10; ++k)
         QCOMPARE(minWidth(k), wide + (k == 4 || k == 8 || k == 9 ? arrow : 0));
+}
+
+void tst_MainWindowToolbar::narrowWindowShowsEveryButton()
+{
+    ProgramFixture fx;
+    frmMain &main = fx.start();
+    button(main, 10)->setText(QStringLiteral("A rather long caption"));
+    // At the shared width the row would not fit; at their own widths it does.
+    int own = 0;
+    for (int k = 1; k <= 10; ++k)
+        own += main.Toolbar1->widgetForAction(button(main, k))->sizeHint().width() + 8;
+    const int shared = main.Toolbar1->widgetForAction(button(main, 10))->sizeHint().width() * 10;
+    const int width = (own + shared) / 2;
+    QVERIFY2(own < width && width < shared, qPrintable(QStringLiteral("%1 %2").arg(own).arg(shared)));
+    main.resize(width, 600);
+    QCoreApplication::processEvents();
+    QCOMPARE(main.Toolbar1->width(), main.form->width());
+    for (int k = 1; k <= 10; ++k) {
+        QWidget *w = main.Toolbar1->widgetForAction(button(main, k));
+        QVERIFY2(w->isVisible(), qPrintable(QString::number(k)));
+        QVERIFY(main.Toolbar1->rect().contains(w->geometry()));
+    }
+    // Wide again, the buttons share one width once more.
+    main.resize(4000, 600);
+    QCoreApplication::processEvents();
+    QCOMPARE(main.Toolbar1->widgetForAction(button(main, 1))->minimumWidth(),
+             main.Toolbar1->widgetForAction(button(main, 2))->minimumWidth());
+    QVERIFY(main.Toolbar1->widgetForAction(button(main, 1))->minimumWidth()
+            >= main.Toolbar1->widgetForAction(button(main, 10))->sizeHint().width());
 }
 
 void tst_MainWindowToolbar::toolbarSpansTheWindow()

@@ -9,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileIconProvider>
 #include <QPushButton>
 #include <QTest>
 
@@ -74,10 +75,11 @@ void tst_QtTranslation::standardButtonsSpeakTheStartLanguage_data()
     QTest::addColumn<QString>("language"); // empty: the list's default
     QTest::addColumn<QString>("yes");
     QTest::addColumn<QString>("cancel");
+    QTest::addColumn<QString>("folder"); // the file dialog's Type column
     QTest::newRow("default Russian") << QString() << QStringLiteral("Да")
-                                     << QStringLiteral("Отмена");
+                                     << QStringLiteral("Отмена") << QStringLiteral("Папка");
     QTest::newRow("English") << QStringLiteral("English") << QStringLiteral("Yes")
-                             << QStringLiteral("Cancel");
+                             << QStringLiteral("Cancel") << QStringLiteral("Folder");
 }
 
 void tst_QtTranslation::standardButtonsSpeakTheStartLanguage()
@@ -85,6 +87,7 @@ void tst_QtTranslation::standardButtonsSpeakTheStartLanguage()
     QFETCH(QString, language);
     QFETCH(QString, yes);
     QFETCH(QString, cancel);
+    QFETCH(QString, folder);
     Run run;
     ProgramFixture &fx = run.fx;
     if (!language.isEmpty())
@@ -93,6 +96,7 @@ void tst_QtTranslation::standardButtonsSpeakTheStartLanguage()
     fx.start();
     QCOMPARE(buttonText(QDialogButtonBox::Yes), yes);
     QCOMPARE(buttonText(QDialogButtonBox::Cancel), cancel);
+    QCOMPARE(QFileIconProvider().type(QFileInfo(fx.env.programDir())), folder);
 }
 
 void tst_QtTranslation::translationLeavesWithTheProgram()

@@ -27,8 +27,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -39,6 +43,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QToolButton>
 
@@ -176,6 +181,12 @@ QStringList faults(QWidget *window)
             const QRect rb(b->mapTo(window, QPoint(0, 0)), b->size());
             if (ra.intersects(rb))
                 result.append(QStringLiteral("%1 overlaps %2").arg(a->objectName(), b->objectName()));
+            // Two texts one right under the other with no line gap read as one.
+            const QRect &upper = ra.top() <= rb.top() ? ra : rb;
+            const QRect &lower = ra.top() <= rb.top() ? rb : ra;
+            if (!ra.intersects(rb) && upper.left() <= lower.right() && lower.left() <= upper.right()
+                && lower.top() - upper.bottom() - 1 < 2)
+                result.append(QStringLiteral("%1 touches %2").arg(a->objectName(), b->objectName()));
         }
     }
     return result;
@@ -321,6 +332,7 @@ private slots:
     void ownTextsFollowTheLanguage_data();
     void ownTextsFollowTheLanguage();
     void goButtonShowsAnArrow();
+    void fileDialogColumnsShowTheirTexts();
 };
 
 void tst_TextFit::initTestCase()
@@ -499,6 +511,59 @@ void tst_TextFit::goButtonShowsAnArrow()
         }
     }
     QVERIFY2(tallestX >= 8, qPrintable(QString::number(tallestX)));
+}
+
+void tst_TextFit::fileDialogColumnsShowTheirTexts()
+{
+    // A folder, a file with a long type name and a large size: the detail
+    // view shows each whole, not cut to "...".
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Sessions")));
+    QFile file(dir.filePath(QStringLiteral("notes.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(123456, 'x'));
+    file.close();
+
+    QStringList found;
+    bool seen = false;
+    QTimer poll;
+    QElapsedTimer waited;
+    waited.start();
+    connect(&poll, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        auto *view = dialog->findChild<QTreeView *>(QStringLiteral("treeView"));
+        if (!view || !view->model())
+            return;
+        const QModelIndex root = view->rootIndex();
+        if (view->model()->rowCount(root) < 2 && waited.elapsed() < 5000)
+            return;
+        seen = true;
+        const QFontMetrics fm = view->fontMetrics();
+        const int margin =
+            2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+        QHeaderView *header = view->header();
+        for (int row = 0; row < view->model()->rowCount(root); ++row) {
+            for (int column = 1; column < header->count(); ++column) {
+                const QString text = view->model()->index(row, column, root).data().toString();
+                if (fm.horizontalAdvance(text) + margin > header->sectionSize(column))
+                    found.append(QStringLiteral("\"%1\" in %2 wide column %3")
+                                     .arg(text).arg(header->sectionSize(column)).arg(column));
+            }
+        }
+        if (header->length() > view->viewport()->width())
+            found.append(QStringLiteral("columns %1 wide in a view of %2")
+                             .arg(header->length()).arg(view->viewport()->width()));
+        dialog->reject();
+    });
+    poll.start(50);
+    velmora::platform::QtDialogs dialogs;
+    dialogs.saveFile(nullptr, QStringLiteral("Save"), QStringLiteral("All files|*"), dir.path());
+    poll.stop();
+    QVERIFY(seen);
+    QVERIFY2(found.isEmpty(), qPrintable(found.join(u'\n')));
 }
 
 QTEST_MAIN(tst_TextFit)

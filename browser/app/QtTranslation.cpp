@@ -7,6 +7,27 @@
 
 namespace velmora {
 
+namespace {
+
+// The file dialog's Type column ("Folder", "%1 File") asks its icon
+// provider, whose context the system's translations lack; the file dialog's
+// own context holds the same texts.
+class FileTypeTexts : public QTranslator
+{
+public:
+    QString translate(const char *context, const char *sourceText, const char *disambiguation,
+                      int n) const override
+    {
+        Q_UNUSED(disambiguation)
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0)
+            return {};
+        return QCoreApplication::translate("QFileDialog", sourceText, nullptr, n);
+    }
+    bool isEmpty() const override { return false; }
+};
+
+} // namespace
+
 QtTranslation::QtTranslation() = default;
 
 QtTranslation::~QtTranslation()
@@ -47,12 +68,17 @@ bool QtTranslation::use(const QString &languageName)
     if (!QCoreApplication::installTranslator(translator.get()))
         return false;
     m_translator = std::move(translator);
+    m_fileTypes = std::make_unique<FileTypeTexts>();
+    QCoreApplication::installTranslator(m_fileTypes.get());
     m_code = code;
     return true;
 }
 
 void QtTranslation::remove()
 {
+    if (m_fileTypes)
+        QCoreApplication::removeTranslator(m_fileTypes.get());
+    m_fileTypes.reset();
     if (m_translator)
         QCoreApplication::removeTranslator(m_translator.get());
     m_translator.reset();

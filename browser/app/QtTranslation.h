@@ -33,6 +33,7 @@ private:
     void remove();
 
     std::unique_ptr<QTranslator> m_translator;
+    std::unique_ptr<QTranslator> m_fileTypes;
     QString m_code;
 };
 

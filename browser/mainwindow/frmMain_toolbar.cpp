@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QEvent>
 #include <QIcon>
+#include <QLayout>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
@@ -21,6 +22,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace velmora::mainwindow {
 
@@ -254,8 +256,9 @@ QIcon buttonIcon(int k)
 class ToolbarSpan : public QObject
 {
 public:
-    ToolbarSpan(QToolBar *toolbar, QWidget *area, const bool &unloading)
-        : QObject(toolbar), m_toolbar(toolbar), m_unloading(unloading)
+    ToolbarSpan(QToolBar *toolbar, QWidget *area, const bool &unloading,
+                std::function<void()> refit)
+        : QObject(toolbar), m_toolbar(toolbar), m_unloading(unloading), m_refit(std::move(refit))
     {
         area->installEventFilter(this);
     }
@@ -266,6 +269,7 @@ protected:
         if (event->type() == QEvent::Resize && !m_unloading) {
             const int width = static_cast<QWidget *>(watched)->width();
             m_toolbar->resize(std::max(width, m_toolbar->minimumWidth()), m_toolbar->height());
+            m_refit();
         }
         return false;
     }
@@ -273,6 +277,7 @@ protected:
 private:
     QToolBar *m_toolbar;
     const bool &m_unloading;
+    std::function<void()> m_refit;
 };
 
 } // namespace
@@ -280,7 +285,7 @@ private:
 void frmMain::connectToolbar()
 {
     createToolbarButtons();
-    new ToolbarSpan(Toolbar1, form, unloading);
+    new ToolbarSpan(Toolbar1, form, unloading, [this] { equalizeToolbarButtons(); });
 }
 
 void frmMain::createToolbarButtons()
@@ -343,6 +348,13 @@ void frmMain::equalizeToolbarButtons()
     }
     for (QToolButton *button : std::as_const(buttons))
         button->setMinimumWidth(width + arrow(button));
+    // Where the shared width would push buttons out of a narrow window (the
+    // interface font is wider than the design's), each takes only its own.
+    Toolbar1->layout()->invalidate();
+    if (Toolbar1->layout()->sizeHint().width() > Toolbar1->width()) {
+        for (QToolButton *button : std::as_const(buttons))
+            button->setMinimumWidth(0);
+    }
 }
 
 void frmMain::Toolbar1_ButtonClick(const QString &Key)

@@ -5,7 +5,10 @@
 #include <QFileDialog>
 #include <QApplication>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QScreen>
+#include <QTreeView>
 #include <QSpacerItem>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -65,6 +68,34 @@ MsgResult result(int button)
     }
 }
 
+// The detail view's size, type and date columns are sized for short
+// English samples; here they take the width of what they show, in a dialog
+// wide enough for them, so no entry is cut to "...".
+void fitFileColumns(QFileDialog &dialog)
+{
+    auto *view = dialog.findChild<QTreeView *>(QStringLiteral("treeView"));
+    if (!view)
+        return;
+    QHeaderView *header = view->header();
+    for (int column = 1; column < header->count(); ++column)
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    QSize size = dialog.sizeHint().expandedTo(QSize(820, 480));
+    if (const QScreen *screen = dialog.screen())
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    dialog.resize(size.expandedTo(dialog.minimumSizeHint()));
+}
+
+QStringList runFileDialog(QWidget *parent, const QString &title, const QString &filter,
+                          const QString &dir, QFileDialog::FileMode mode)
+{
+    QFileDialog dialog(parent, title, dir, toDialogFilter(filter));
+    dialog.setFileMode(mode);
+    fitFileColumns(dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
 } // namespace
 
 QString toDialogFilter(const QString &filter)
@@ -118,7 +149,8 @@ MsgResult QtDialogs::msgBox(QWidget *parent, const QString &text, MsgButtons but
 QString QtDialogs::openFile(QWidget *parent, const QString &title, const QString &filter,
                             const QString &dir)
 {
-    return QFileDialog::getOpenFileName(parent, title, dir, toDialogFilter(filter));
+    const QStringList files = runFileDialog(parent, title, filter, dir, QFileDialog::ExistingFile);
+    return files.isEmpty() ? QString() : files.constFirst();
 }
 
 QString QtDialogs::saveFile(QWidget *parent, const QString &title, const QString &filter,
@@ -136,6 +168,7 @@ QString QtDialogs::saveFile(QWidget *parent, const QString &title, const QString
             && !pattern.contains(u'?'))
             dialog.setDefaultSuffix(pattern.mid(2));
     }
+    fitFileColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -156,7 +189,7 @@ bool QtDialogs::pageSetupDialog(QWidget *parent, QPrinter &printer)
 QStringList QtDialogs::openFiles(QWidget *parent, const QString &title, const QString &filter,
                                  const QString &dir)
 {
-    return QFileDialog::getOpenFileNames(parent, title, dir, toDialogFilter(filter));
+    return runFileDialog(parent, title, filter, dir, QFileDialog::ExistingFiles);
 }
 
 bool QtDialogs::login(QWidget *parent, const LoginTexts &texts, QString *user, QString *password)

@@ -1,8 +1,11 @@
 #include "ShortcutFolderModel.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
+#include <QStyle>
 
 namespace velmora::platform {
 
@@ -28,6 +31,16 @@ QVariant ShortcutFolderModel::data(const QModelIndex &index, int role) const
     if (role == Qt::DisplayRole || role == Qt::EditRole) {
         if (const qsizetype n = shortcutEnding(index))
             return value.toString().chopped(n);
+    }
+    // Without an icon theme the model has no pictures; the style's match
+    // those of the favourites tree window.
+    if (role == Qt::DecorationRole && index.isValid() && index.column() == 0
+        && qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        if (shortcutEnding(index))
+            return QApplication::style()->standardIcon(QStyle::SP_FileLinkIcon);
+        if (value.value<QIcon>().isNull())
+            return QApplication::style()->standardIcon(isDir(index) ? QStyle::SP_DirIcon
+                                                                   : QStyle::SP_FileIcon);
     }
     return value;
 }

@@ -167,6 +167,9 @@ bool fitContainer(QWidget *container)
         // What lies below moves down, and so does what the taller control
         // would now cover, all by one amount that clears it.
         const QRect grown(before.topLeft(), need);
+        // What the grown text would touch keeps a small gap below it, so
+        // that two texts do not read as one.
+        const int gap = std::max(2, w->fontMetrics().height() / 4);
         QList<QWidget *> moving;
         int shift = dh;
         for (QWidget *other : children) {
@@ -176,7 +179,7 @@ bool fitContainer(QWidget *container)
             if (g.top() >= before.bottom() - 1 || grown.intersects(g)) {
                 moving.append(other);
                 if (grown.intersects(g))
-                    shift = std::max(shift, grown.bottom() + 1 - g.top());
+                    shift = std::max(shift, grown.bottom() + 1 + gap - g.top());
             }
         }
         for (QWidget *other : std::as_const(moving))
