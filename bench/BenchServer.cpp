@@ -34,6 +34,10 @@ async function loop() {
 addEventListener('load', function () {
   fetch('/beacon/start', {cache: 'no-store'}).finally(loop);
 });
+var shown = 0;
+document.addEventListener('visibilitychange', function () {
+  if (document.visibilityState === 'visible') fetch('/beacon/start-shown' + (++shown), {cache: 'no-store'});
+});
 </script></body></html>)";
 
 QByteArray popupPage(const QByteArray &name)
@@ -41,7 +45,10 @@ QByteArray popupPage(const QByteArray &name)
     return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Page " + name
            + "</title></head><body><p>Page " + name
            + "</p><script>addEventListener('load', function () { fetch('/beacon/" + name
-           + "', {cache: 'no-store'}); });</script></body></html>";
+           + "', {cache: 'no-store'}); });\nvar shown = 0;\n"
+             "document.addEventListener('visibilitychange', function () {\n"
+             "  if (document.visibilityState === 'visible') fetch('/beacon/"
+           + name + "-shown' + (++shown), {cache: 'no-store'});\n});</script></body></html>";
 }
 
 } // namespace
