@@ -3,7 +3,7 @@
 // both with the median of the per-pair ratios as a markdown table.
 //
 //   velmora-bench [--quick] [--runs N] [--idle S] [--no-thousand] [--only PROGRAM]
-//                 [--input-only]
+//                 [--input-only] [--start-only]
 //
 // Tab switch and session loading are driven by clicks and keys (xdotool);
 // the rest by the start page's scripts.
@@ -53,6 +53,8 @@ struct Options
     QString only;
     // Only the figures driven by clicks and keys: tab switch and session.
     bool inputOnly = false;
+    // Only start-up and the memory of one tab.
+    bool startOnly = false;
 };
 
 constexpr int burstSize = 20;
@@ -302,6 +304,8 @@ Figures runOnce(BenchServer &server, const QString &program, const QProcessEnvir
     settle(2000);
     f[Figure::Memory1] = s.memory();
     log << "  " << program << ", 1 tab: " << breakdown(s.pid()) << Qt::endl;
+    if (options.startOnly)
+        return f;
 
     if (const auto t = s.open(QStringLiteral("n"), 0, 1, 30000))
         f[Figure::NewTab] = *t;
@@ -513,12 +517,14 @@ int main(int argc, char *argv[])
             options.idleSeconds = std::max(1, args.at(++i).toInt());
         } else if (a == QStringLiteral("--only") && i + 1 < args.size()) {
             options.only = args.at(++i);
+        } else if (a == QStringLiteral("--start-only")) {
+            options.startOnly = true;
         } else if (a == QStringLiteral("--input-only")) {
             options.inputOnly = true;
         } else if (a == QStringLiteral("--no-thousand")) {
             options.thousand = false;
         } else {
-            out << "usage: velmora-bench [--quick] [--runs N] [--idle S] [--no-thousand] [--only PROGRAM] [--input-only]"
+            out << "usage: velmora-bench [--quick] [--runs N] [--idle S] [--no-thousand] [--only PROGRAM] [--input-only] [--start-only]"
                 << Qt::endl;
             return 2;
         }
@@ -551,10 +557,12 @@ int main(int argc, char *argv[])
             Figures figures;
             if (!options.inputOnly)
                 figures = runOnce(server, program, env, options, out);
-            if (const auto t = measureSwitch(server, program, env, out))
-                figures[Figure::TabSwitch] = *t;
-            if (const auto t = loadSession(server, program, env, out))
-                figures[Figure::Session] = *t;
+            if (!options.startOnly) {
+                if (const auto t = measureSwitch(server, program, env, out))
+                    figures[Figure::TabSwitch] = *t;
+                if (const auto t = loadSession(server, program, env, out))
+                    figures[Figure::Session] = *t;
+            }
             (isVelmora ? velmora : baseline).append(figures);
             out << "  " << describe(figures) << Qt::endl;
         }
