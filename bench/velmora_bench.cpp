@@ -224,6 +224,8 @@ public:
     {
         const qint64 before = m_server.now();
         m_server.command(QStringLiteral("openPages('%1', %2, %3)").arg(prefix).arg(from).arg(count));
+        for (int i = from; i < from + count; ++i)
+            m_open.append(pageName(prefix, i));
         const bool all = waitFor(
             m_server,
             [&] {
@@ -242,7 +244,14 @@ public:
         return double(last - before);
     }
 
-    void close(int count) { m_server.command(QStringLiteral("closePages(%1)").arg(count)); }
+    // Closes the count pop-ups opened last.
+    void close(int count)
+    {
+        QStringList names;
+        for (int i = 0; i < count && !m_open.isEmpty(); ++i)
+            names << u'\'' + m_open.takeLast() + u'\'';
+        m_server.command(QStringLiteral("closeNames([%1])").arg(names.join(u',')));
+    }
 
     double memory() const { return treeMemoryMB(m_pid); }
     double cpu() const { return treeCpuSeconds(m_pid); }
@@ -287,6 +296,8 @@ private:
     QTemporaryDir m_home;
     QProcess m_process;
     int m_pid = 0;
+    // Pop-ups open, oldest first.
+    QStringList m_open;
 };
 
 // One whole run of one program; figures by key, missing when not reached.
