@@ -11,15 +11,30 @@ namespace {
 constexpr qsizetype maxRequestHead = 64 * 1024;
 
 // Reports its load, then runs the driver's scripts one after the other.
+// A page may open only ten windows by itself per load in Velmora: the start
+// page opens at most ten per command, each of those opens its share of the
+// rest (listed in its query), and the start page reloads itself first when
+// this load has already opened some. Pop-ups close themselves when told by
+// name over a broadcast channel, so a reload loses no handle.
 const char startPage[] = R"(<!DOCTYPE html><html><head><meta charset="utf-8">
 <title>Bench start</title></head><body><p>Benchmark start page</p><script>
-var wins = [];
+var opened = 0;
+var channel = new BroadcastChannel('bench');
 function openPages(prefix, from, count) {
-  for (var i = from; i < from + count; ++i) wins.push(window.open('/p/' + prefix + i + '.html'));
+  var direct = Math.min(count, 10);
+  if (opened + direct > 10) {
+    sessionStorage.pending = JSON.stringify([prefix, from, count]);
+    location.reload();
+    return;
+  }
+  opened += direct;
+  for (var i = 0; i < direct; ++i) {
+    var kids = [];
+    for (var k = from + direct + i; k < from + count; k += direct) kids.push(prefix + k);
+    window.open('/p/' + prefix + (from + i) + '.html' + (kids.length ? '?' + kids.join(',') : ''));
+  }
 }
-function closePages(count) {
-  for (var i = 0; i < count && wins.length; ++i) { var w = wins.pop(); if (w) w.close(); }
-}
+function closeNames(names) { channel.postMessage(names); }
 async function loop() {
   for (;;) {
     try {
@@ -32,16 +47,36 @@ async function loop() {
   }
 }
 addEventListener('load', function () {
+  var pending = sessionStorage.pending;
+  sessionStorage.removeItem('pending');
+  if (pending) openPages.apply(null, JSON.parse(pending));
   fetch('/beacon/start', {cache: 'no-store'}).finally(loop);
+});
+document.addEventListener('visibilitychange', function () {
+  if (document.visibilityState !== 'visible') return;
+  var shown = +(sessionStorage.shown || 0) + 1;
+  sessionStorage.shown = shown;
+  fetch('/beacon/start-shown' + shown, {cache: 'no-store'});
 });
 </script></body></html>)";
 
 QByteArray popupPage(const QByteArray &name)
 {
+    // A beacon whose request failed is sent again.
     return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Page " + name
            + "</title></head><body><p>Page " + name
-           + "</p><script>addEventListener('load', function () { fetch('/beacon/" + name
-           + "', {cache: 'no-store'}); });</script></body></html>";
+           + "</p><script>function beacon(n) {\n"
+             "  fetch('/beacon/' + n, {cache: 'no-store'}).catch(function () {\n"
+             "    setTimeout(function () { beacon(n); }, 50); });\n}\n"
+             "addEventListener('load', function () { beacon('"
+           + name + "'); });\nvar shown = 0;\n"
+             "new BroadcastChannel('bench').onmessage = function (e) {\n"
+             "  if (e.data.indexOf('" + name + "') >= 0) window.close();\n};\n"
+             "location.search.substring(1).split(',').forEach(function (kid) {\n"
+             "  if (kid) window.open('/p/' + kid + '.html');\n});\n"
+             "document.addEventListener('visibilitychange', function () {\n"
+             "  if (document.visibilityState === 'visible') beacon('"
+           + name + "-shown' + (++shown));\n});</script></body></html>";
 }
 
 } // namespace
@@ -50,6 +85,8 @@ BenchServer::BenchServer(QObject *parent) : QObject(parent), m_server(new QTcpSe
 {
     m_clock.start();
     connect(m_server, &QTcpServer::newConnection, this, &BenchServer::onNewConnection);
+    // A hundred pages loading at once connect faster than one event loop pass.
+    m_server->setMaxPendingConnections(1000);
     m_server->listen(QHostAddress::LocalHost, 0);
 }
 

@@ -3,6 +3,10 @@
 // both with the median of the per-pair ratios as a markdown table.
 //
 //   velmora-bench [--quick] [--runs N] [--idle S] [--no-thousand] [--only PROGRAM]
+//                 [--input-only] [--start-only]
+//
+// Tab switch and session loading are driven by clicks and keys (xdotool);
+// the rest by the start page's scripts.
 //
 // Run it on an X display (Xvfb with a window manager); without DISPLAY both
 // programs run on the offscreen platform.
@@ -15,8 +19,10 @@
 #include "BenchServer.h"
 #include "BenchTable.h"
 #include "ProcessTree.h"
+#include "Clicks.h"
 
 #include "Services.h"
+#include "SessionFiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,6 +51,10 @@ struct Options
     bool thousand = true;
     // Empty: both programs; else only this one.
     QString only;
+    // Only the figures driven by clicks and keys: tab switch and session.
+    bool inputOnly = false;
+    // Only start-up and the memory of one tab.
+    bool startOnly = false;
 };
 
 constexpr int burstSize = 20;
@@ -89,6 +99,66 @@ QString pageName(const QString &prefix, int i)
     return prefix + QString::number(i);
 }
 
+// The next "<page>-shown<k>" beacon not come yet: a page counts the times it
+// became visible.
+QString nextShown(const BenchServer &server, const QString &page)
+{
+    for (int k = 1;; ++k) {
+        const QString name = page + QStringLiteral("-shown") + QString::number(k);
+        if (server.beaconTime(name) < 0)
+            return name;
+    }
+}
+
+// Where the two tabs of a window are clicked: Velmora's tab row is under the
+// pages, the baseline's tab bar over them. Measured on screenshots of both
+// windows with the two bench pages' titles.
+struct TabPoints
+{
+    QPoint first;
+    QPoint second;
+};
+
+// Velmora's File menu in its menu bar.
+const QPoint velmoraFileMenu(25, 8);
+
+TabPoints tabPoints(bool velmora)
+{
+    if (velmora)
+        return {QPoint(45, -30), QPoint(123, -30)};
+    return {QPoint(46, 14), QPoint(134, 14)};
+}
+
+// Clicks the first tab and the second in turn, three times, and gives the
+// median milliseconds from the click to the page's visibility beacon.
+std::optional<double> switchTabs(BenchServer &server, int pid, bool velmora,
+                                 const QString &secondPage, QTextStream &log)
+{
+    if (!xdotoolAvailable()) {
+        log << "  tab switch needs xdotool and an X display" << Qt::endl;
+        return std::nullopt;
+    }
+    const Window window = mainWindowOf(pid);
+    if (window.id.isEmpty())
+        return std::nullopt;
+    const TabPoints points = tabPoints(velmora);
+    QList<double> times;
+    for (int k = 0; k < 6; ++k) {
+        const bool toFirst = k % 2 == 0;
+        const QString beacon =
+            nextShown(server, toFirst ? QStringLiteral("start") : secondPage);
+        const qint64 before = server.now();
+        clickIn(window, toFirst ? points.first : points.second);
+        if (!waitFor(server, [&] { return server.beaconTime(beacon) >= 0; }, 10000)) {
+            log << "  no " << beacon << " beacon after a click on the tab" << Qt::endl;
+            return std::nullopt;
+        }
+        times.append(double(server.beaconTime(beacon) - before));
+        settle(300);
+    }
+    return median(times);
+}
+
 // One program under test, from its start to its end.
 class Session
 {
@@ -126,6 +196,13 @@ public:
 
     ~Session() { stop(); }
 
+    // Arguments given before the start page's address.
+    void prependArguments(const QStringList &args)
+    {
+        m_process.setArguments(args + m_process.arguments());
+    }
+    QString file(const QString &name) const { return m_home.filePath(name); }
+
     // Milliseconds from exec to the start page's load beacon.
     std::optional<double> start()
     {
@@ -147,6 +224,8 @@ public:
     {
         const qint64 before = m_server.now();
         m_server.command(QStringLiteral("openPages('%1', %2, %3)").arg(prefix).arg(from).arg(count));
+        for (int i = from; i < from + count; ++i)
+            m_open.append(pageName(prefix, i));
         const bool all = waitFor(
             m_server,
             [&] {
@@ -165,7 +244,14 @@ public:
         return double(last - before);
     }
 
-    void close(int count) { m_server.command(QStringLiteral("closePages(%1)").arg(count)); }
+    // Closes the count pop-ups opened last.
+    void close(int count)
+    {
+        QStringList names;
+        for (int i = 0; i < count && !m_open.isEmpty(); ++i)
+            names << u'\'' + m_open.takeLast() + u'\'';
+        m_server.command(QStringLiteral("closeNames([%1])").arg(names.join(u',')));
+    }
 
     double memory() const { return treeMemoryMB(m_pid); }
     double cpu() const { return treeCpuSeconds(m_pid); }
@@ -210,6 +296,8 @@ private:
     QTemporaryDir m_home;
     QProcess m_process;
     int m_pid = 0;
+    // Pop-ups open, oldest first.
+    QStringList m_open;
 };
 
 // One whole run of one program; figures by key, missing when not reached.
@@ -227,6 +315,8 @@ Figures runOnce(BenchServer &server, const QString &program, const QProcessEnvir
     settle(2000);
     f[Figure::Memory1] = s.memory();
     log << "  " << program << ", 1 tab: " << breakdown(s.pid()) << Qt::endl;
+    if (options.startOnly)
+        return f;
 
     if (const auto t = s.open(QStringLiteral("n"), 0, 1, 30000))
         f[Figure::NewTab] = *t;
@@ -234,10 +324,14 @@ Figures runOnce(BenchServer &server, const QString &program, const QProcessEnvir
     settle(1000);
 
     const double cpuBefore = s.cpu();
-    if (const auto t = s.open(QStringLiteral("b"), 0, burstSize, 120000)) {
+    if (const auto t = s.open(QStringLiteral("b"), 0, burstSize, 60000)) {
         f[Figure::BurstTime] = *t;
         settle(1000);
         f[Figure::BurstCpu] = s.cpu() - cpuBefore;
+    } else {
+        // The figures with 20 and more tabs would be of fewer tabs.
+        log << "  " << program << ": the 20 pop-ups did not all load" << Qt::endl;
+        return f;
     }
     // The start page and 19 pop-ups.
     s.close(1);
@@ -287,6 +381,110 @@ Figures runOnce(BenchServer &server, const QString &program, const QProcessEnvir
     return f;
 }
 
+// A fresh process opens one pop-up from its start page; then its two tabs are
+// clicked in turn.
+std::optional<double> measureSwitch(BenchServer &server, const QString &program,
+                                    const QProcessEnvironment &env, QTextStream &log)
+{
+    Session s(server, program, env);
+    if (!s.start() || !s.open(QStringLiteral("s"), 0, 1, 30000))
+        return std::nullopt;
+    settle(1000);
+    return switchTabs(server, s.pid(), program == QStringLiteral("velmora"), QStringLiteral("s0"),
+                      log);
+}
+
+// The 100 records of the session figure.
+QStringList sessionAddresses(const BenchServer &server)
+{
+    QStringList addresses;
+    for (int i = 0; i < hundred; ++i)
+        addresses << server.url(QStringLiteral("/p/") + pageName(QStringLiteral("r"), i)
+                                + QStringLiteral(".html"));
+    return addresses;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A fresh process loads 100 records to tabs: Velmora its saved tab list
+// through the File menu ("load autosave", answering "No" to working
+// offline), the baseline a list file through F9. Milliseconds from the last
+// input to the 100th page's load beacon.
+std::optional<double> loadSession(BenchServer &server, const QString &program,
+                                  const QProcessEnvironment &env, QTextStream &log)
+{
+    if (!xdotoolAvailable())
+        return std::nullopt;
+    const bool velmora = program == QStringLiteral("velmora");
+    Session s(server, program, env);
+    const QStringList addresses = sessionAddresses(server);
+    if (velmora) {
+        writeFile(s.file(QStringLiteral("program/autosave.btl")),
+                  velmora::services::sessions::writeTabList(addresses));
+    } else {
+        const QString list = s.file(QStringLiteral("list.txt"));
+        writeFile(list, addresses.join(u'\n').toLatin1());
+        s.prependArguments({QStringLiteral("--list"), list});
+    }
+    if (!s.start())
+        return std::nullopt;
+    settle(1500);
+    const Window window = mainWindowOf(s.pid());
+    if (window.id.isEmpty())
+        return std::nullopt;
+    // Keys go to the focused window: the menu, then the question box.
+    const auto keys = [](const QStringList &names) {
+        QProcess p;
+        p.start(QStringLiteral("xdotool"),
+                QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60")}
+                    + names);
+        p.waitForFinished(10000);
+    };
+    qint64 before = 0;
+    if (velmora) {
+        // The File menu, its 11th item, then "No" in the question box.
+        clickIn(window, velmoraFileMenu);
+        settle(400);
+        QStringList down;
+        for (int i = 0; i < 11; ++i)
+            down << QStringLiteral("Down");
+        keys(down + QStringList{QStringLiteral("Return")});
+        settle(800);
+        keys({QStringLiteral("Tab")});
+        settle(200);
+        before = server.now();
+        keys({QStringLiteral("space")});
+    } else {
+        before = server.now();
+        keys({QStringLiteral("F9")});
+    }
+    const bool all = waitFor(
+        server,
+        [&] {
+            for (int i = 0; i < hundred; ++i) {
+                if (server.beaconTime(pageName(QStringLiteral("r"), i)) < 0)
+                    return false;
+            }
+            return true;
+        },
+        120000);
+    if (!all) {
+        int loaded = 0;
+        for (int i = 0; i < hundred; ++i)
+            loaded += server.beaconTime(pageName(QStringLiteral("r"), i)) >= 0 ? 1 : 0;
+        log << "  " << program << ": " << loaded << " of the 100 records loaded" << Qt::endl;
+        return std::nullopt;
+    }
+    qint64 last = before;
+    for (int i = 0; i < hundred; ++i)
+        last = std::max(last, server.beaconTime(pageName(QStringLiteral("r"), i)));
+    return double(last - before);
+}
+
 QString loadAverage()
 {
     QFile file(QStringLiteral("/proc/loadavg"));
@@ -330,10 +528,14 @@ int main(int argc, char *argv[])
             options.idleSeconds = std::max(1, args.at(++i).toInt());
         } else if (a == QStringLiteral("--only") && i + 1 < args.size()) {
             options.only = args.at(++i);
+        } else if (a == QStringLiteral("--start-only")) {
+            options.startOnly = true;
+        } else if (a == QStringLiteral("--input-only")) {
+            options.inputOnly = true;
         } else if (a == QStringLiteral("--no-thousand")) {
             options.thousand = false;
         } else {
-            out << "usage: velmora-bench [--quick] [--runs N] [--idle S] [--no-thousand] [--only PROGRAM]"
+            out << "usage: velmora-bench [--quick] [--runs N] [--idle S] [--no-thousand] [--only PROGRAM] [--input-only] [--start-only]"
                 << Qt::endl;
             return 2;
         }
@@ -363,7 +565,15 @@ int main(int argc, char *argv[])
             if (!options.only.isEmpty() && options.only != program)
                 continue;
             out << "run " << run + 1 << ": " << program << "..." << Qt::endl;
-            const Figures figures = runOnce(server, program, env, options, out);
+            Figures figures;
+            if (!options.inputOnly)
+                figures = runOnce(server, program, env, options, out);
+            if (!options.startOnly) {
+                if (const auto t = measureSwitch(server, program, env, out))
+                    figures[Figure::TabSwitch] = *t;
+                if (const auto t = loadSession(server, program, env, out))
+                    figures[Figure::Session] = *t;
+            }
             (isVelmora ? velmora : baseline).append(figures);
             out << "  " << describe(figures) << Qt::endl;
         }

@@ -6,6 +6,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QMainWindow>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -89,15 +92,37 @@ private:
 
 } // namespace
 
+//   velmora-baseline [--list FILE] [ADDRESS]
+// With --list, F9 opens every address of FILE (one a line) in a tab of its own.
 int main(int argc, char *argv[])
 {
     velmora::platform::prepareEngine();
     QApplication app(argc, argv);
+    QStringList args = QApplication::arguments().mid(1);
+    QString list;
+    if (args.size() > 1 && args.first() == QStringLiteral("--list")) {
+        list = args.at(1);
+        args = args.mid(2);
+    }
     Window window;
     window.resize(1164, 931);
     QWebEnginePage *first = window.addTab();
     window.show();
-    if (argc > 1)
-        first->load(QUrl::fromUserInput(QString::fromLocal8Bit(argv[1])));
+    if (!list.isEmpty()) {
+        auto *open = new QShortcut(QKeySequence(Qt::Key_F9), &window);
+        QObject::connect(open, &QShortcut::activated, &window, [&window, list] {
+            QFile file(list);
+            if (!file.open(QIODevice::ReadOnly))
+                return;
+            const QList<QByteArray> lines = file.readAll().split('\n');
+            for (const QByteArray &line : lines) {
+                const QByteArray address = line.trimmed();
+                if (!address.isEmpty())
+                    window.addTab()->load(QUrl(QString::fromLatin1(address)));
+            }
+        });
+    }
+    if (!args.isEmpty())
+        first->load(QUrl::fromUserInput(args.first()));
     return QApplication::exec();
 }
