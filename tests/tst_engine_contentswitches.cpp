@@ -1,4 +1,4 @@
-#include "AnimatedGif.h"
+#include "TestPictures.h"
 #include "EngineWebBrowser.h"
 #include "EventLoop.h"
 #include "HttpServer.h"
@@ -21,17 +21,6 @@ using velmora::test::animatedGif;
 using velmora::test::spinUntil;
 
 namespace {
-
-QByteArray pngPicture()
-{
-    QImage image(4, 4, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 // A short silent WAV sound.
 QByteArray wavSound()
@@ -106,10 +95,10 @@ void tst_EngineContentSwitches::initTestCase()
     m_env = std::make_unique<velmora::test::TestEnvironment>();
     m_server = new velmora::test::HttpServer(this);
     QVERIFY(m_server->isListening());
-    m_server->setResource(u"/pic.png"_s, "image/png", pngPicture());
+    m_server->setResource(u"/pic.png"_s, "image/png", velmora::test::redPng(4, 4));
     m_server->setCacheable(u"/pic.png"_s);
     m_server->setPage(u"/same-picture"_s, u"Same picture"_s, u"<img src=\"/pic.png\">"_s);
-    m_server->setResource(u"/back.png"_s, "image/png", pngPicture());
+    m_server->setResource(u"/back.png"_s, "image/png", velmora::test::redPng(4, 4));
     m_server->setPage(u"/pictures"_s, u"Pictures"_s,
                       u"<img src=\"/pic.png\"><div style=\"width:8px;height:8px;"
                       u"background:url(/back.png)\"></div>"_s);

@@ -1,3 +1,4 @@
+#include "TestPictures.h"
 #include "EngineOfflineCache.h"
 #include "EngineOfflineWork.h"
 #include "EngineWebBrowser.h"
@@ -38,17 +39,6 @@ using namespace Qt::StringLiterals;
 using velmora::test::spinUntil;
 
 namespace {
-
-QByteArray picture(int width)
-{
-    QImage image(width, 5, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 QString offlineTitle()
 {
@@ -133,8 +123,8 @@ void tst_EngineOffline::initTestCase()
     m_server = new test::HttpServer(this);
     QVERIFY(m_server->isListening());
     m_server->setResource(u"/style.css"_s, "text/css", "p { color: rgb(200, 100, 50); }");
-    m_server->setResource(u"/pic.png"_s, "image/png", picture(37));
-    m_server->setResource(u"/pic2.png"_s, "image/png", picture(41));
+    m_server->setResource(u"/pic.png"_s, "image/png", velmora::test::redPng(37, 5));
+    m_server->setResource(u"/pic2.png"_s, "image/png", velmora::test::redPng(41, 5));
     const auto page = [&](const QString &path, const QString &title, const QString &text,
                           const QString &pic) {
         m_server->setPage(path, title,
@@ -449,7 +439,7 @@ void tst_EngineOffline::largePagesAreKept()
                    + u"<p id='e'>end</p>"_s;
     for (int i = 0; i < pictures; ++i) {
         const QString pic = u"/many/%1.png"_s.arg(i);
-        m_server->setResource(pic, "image/png", picture(10 + i % 50));
+        m_server->setResource(pic, "image/png", velmora::test::redPng(10 + i % 50, 5));
         body += u"<img src='"_s + pic + u"'>"_s;
     }
     m_server->setPage(path, u"Large"_s, body);

@@ -1,5 +1,5 @@
 // Still frames of moving pictures, and the addresses that carry them.
-#include "AnimatedGif.h"
+#include "TestPictures.h"
 #include "EngineStillFrames.h"
 
 #include <QBuffer>

@@ -1,6 +1,20 @@
-#include "AnimatedGif.h"
+#include "TestPictures.h"
+
+#include <QBuffer>
+#include <QImage>
 
 namespace velmora::test {
+
+QByteArray redPng(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
 
 QByteArray animatedGif(const QList<QRgb> &colours, int size)
 {

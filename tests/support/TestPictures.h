@@ -6,6 +6,9 @@
 
 namespace velmora::test {
 
+// A PNG picture filled red, of this size.
+QByteArray redPng(int width, int height);
+
 // An animated GIF of solid frames, one colour each, 100 ms apart, looping.
 QByteArray animatedGif(const QList<QRgb> &colours, int size);
 
