@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QFileInfo>
+#include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -18,6 +19,7 @@ namespace velmora::platform {
 namespace {
 
 constexpr QLatin1StringView OfflinePrefix = "vcache-"_L1;
+constexpr int SnapshotDelayMs = 2000;
 
 bool isWeb(const QString &scheme)
 {
@@ -164,8 +166,21 @@ void EngineOfflineWork::install(QWebEngineProfile *profile)
 
 void EngineOfflineWork::watchPage(QWebEnginePage *page)
 {
-    connect(page, &QWebEnginePage::loadFinished, this, [this, page](bool ok) {
-        if (ok && !m_offline && isWeb(page->url().scheme()))
+    // Saving a page makes the engine stop it, which cuts off the requests
+    // the page makes once loaded (its onload fetches): the save waits until
+    // those are done, and a new load calls it off.
+    auto *wait = new QTimer(page);
+    wait->setSingleShot(true);
+    wait->setInterval(SnapshotDelayMs);
+    connect(page, &QWebEnginePage::loadStarted, wait, &QTimer::stop);
+    connect(page, &QWebEnginePage::loadFinished, wait, [wait](bool ok) {
+        if (ok)
+            wait->start();
+        else
+            wait->stop();
+    });
+    connect(wait, &QTimer::timeout, this, [this, page] {
+        if (!m_offline && isWeb(page->url().scheme()))
             m_cache->snapshot(page);
     });
 }
