@@ -1,3 +1,4 @@
+#include "EngineOfflineCache.h"
 #include "EngineWebBrowser.h"
 #include "EventLoop.h"
 #include "HttpServer.h"
@@ -24,6 +25,7 @@ private slots:
     void cleanupTestCase();
     void fetchesAfterLoadSucceed_data();
     void fetchesAfterLoadSucceed();
+    void busyPageIsKeptOnceQuiet();
 
 private:
     std::unique_ptr<test::TestEnvironment> m_env;
@@ -42,9 +44,17 @@ void tst_EnginePageFetch::initTestCase()
     m_server->setPage(u"/page"_s, u"Loading"_s,
                       u"<script>window.onload=function(){"
                       u"var n=['/b1','/b2','/b3','/b4'].map(function(p){"
-                      u"return fetch(p+'?'+location.search.substring(1)).then(function(r){return r.text();});});"
+                      u"return fetch(p+'?'+location.search.substring(1))"
+                      u".then(function(r){return r.text();});});"
                       u"Promise.all(n).then(function(t){document.title=t.join('');},"
                       u"function(e){document.title='failed: '+e;});};</script>"_s);
+    // Asks again and again for three seconds after its load, then tells
+    // how many of its requests failed.
+    m_server->setPage(u"/busy"_s, u"Loading"_s,
+                      u"<script>window.onload=function(){var end=Date.now()+3000,failed=0;"
+                      u"function next(){if(Date.now()>end){document.title='failed '+failed;return;}"
+                      u"fetch('/b1').then(function(r){return r.text();})"
+                      u".catch(function(){++failed;}).then(next);}next();};</script>"_s);
     for (const QString &path : {u"/b1"_s, u"/b2"_s, u"/b3"_s, u"/b4"_s})
         m_server->setResource(path, "text/plain", "ok");
     m_factory = std::make_unique<EngineWebBrowserFactory>();
@@ -99,6 +109,25 @@ void tst_EnginePageFetch::fetchesAfterLoadSucceed()
     QVERIFY2(done, qPrintable(seen.join(u" | "_s)));
     QCOMPARE(seen, QStringList(tabs, u"okokokok"_s));
     QCOMPARE(m_server->requestCount(u"/b1"_s), tabs);
+}
+
+void tst_EnginePageFetch::busyPageIsKeptOnceQuiet()
+{
+    WebBrowser *browser = m_factory->create(m_host.get());
+    m_host->layout()->addWidget(browser->widget());
+    browser->setVisible(true);
+    const QString address = m_server->url(u"/busy"_s).toString();
+    browser->Navigate2(address);
+    QWebEnginePage *page = qobject_cast<EngineWebBrowser *>(browser)->page();
+    const bool done = spinUntil([&] { return page->title().startsWith(u"failed"_s); }, 30000);
+    const QString title = page->title();
+    // Kept for offline work all the same, once the page went quiet.
+    const bool kept =
+        spinUntil([&] { return m_factory->offlineCache()->findEntry(address) == 0; }, 30000);
+    delete browser;
+    QVERIFY2(done, qPrintable(title));
+    QCOMPARE(title, u"failed 0"_s);
+    QVERIFY(kept);
 }
 
 QTEST_MAIN(tst_EnginePageFetch)
