@@ -117,6 +117,8 @@ int runOfflineBench(QTextStream &out)
         withoutCache << timeLoad(plain, server.url(u"/plain%1"_s.arg(i)));
         QElapsedTimer save;
         withCache << timeLoad(keeping, server.url(u"/kept%1"_s.arg(i)));
+        // The save begins once the loaded page has been quiet a while.
+        velmora::test::spinUntil([&] { return cache->pendingSaves() > 0; }, 30000);
         save.start();
         velmora::test::spinUntil([&] { return cache->pendingSaves() == 0; }, 30000);
         saves << save.nsecsElapsed() / 1e6;

@@ -1,5 +1,6 @@
 #include "EngineContentInterceptor.h"
 
+#include "EngineOfflineWork.h"
 #include "EngineStillFrames.h"
 #include "EngineWebBrowser.h"
 
@@ -20,6 +21,8 @@ EngineContentInterceptor::EngineContentInterceptor(const EngineWebBrowserFactory
 
 void EngineContentInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
 {
+    if (auto *browser = qobject_cast<EngineWebBrowser *>(parent()); browser && m_factory)
+        m_factory->offlineWork().pageRequested(browser->page());
     if (m_next) {
         m_next->interceptRequest(info);
         if (info.changed())

@@ -4,7 +4,9 @@
 #include "EngineOfflineCache.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QFileInfo>
+#include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -18,6 +20,10 @@ namespace velmora::platform {
 namespace {
 
 constexpr QLatin1StringView OfflinePrefix = "vcache-"_L1;
+constexpr int SnapshotQuietMs = 2000;
+constexpr qint64 SnapshotLimitMs = 20000;
+constexpr auto SnapshotWaitName = "velmoraSnapshotWait"_L1;
+constexpr const char *SnapshotByProperty = "velmoraSnapshotBy";
 
 bool isWeb(const QString &scheme)
 {
@@ -164,10 +170,37 @@ void EngineOfflineWork::install(QWebEngineProfile *profile)
 
 void EngineOfflineWork::watchPage(QWebEnginePage *page)
 {
-    connect(page, &QWebEnginePage::loadFinished, this, [this, page](bool ok) {
-        if (ok && !m_offline && isWeb(page->url().scheme()))
+    // Saving a page makes the engine stop it, which cuts off the requests
+    // the page makes once loaded (its onload fetches): the save waits until
+    // the page has been quiet a while, and a new load calls it off.
+    auto *wait = new QTimer(page);
+    wait->setObjectName(SnapshotWaitName);
+    wait->setSingleShot(true);
+    wait->setInterval(SnapshotQuietMs);
+    connect(page, &QWebEnginePage::loadStarted, wait, &QTimer::stop);
+    connect(page, &QWebEnginePage::loadFinished, wait, [wait](bool ok) {
+        if (!ok) {
+            wait->stop();
+            return;
+        }
+        wait->setProperty(SnapshotByProperty,
+                          QDateTime::currentMSecsSinceEpoch() + SnapshotLimitMs);
+        wait->start();
+    });
+    connect(wait, &QTimer::timeout, this, [this, page] {
+        if (!m_offline && isWeb(page->url().scheme()))
             m_cache->snapshot(page);
     });
+}
+
+void EngineOfflineWork::pageRequested(QWebEnginePage *page)
+{
+    auto *wait = page ? page->findChild<QTimer *>(SnapshotWaitName, Qt::FindDirectChildrenOnly)
+                      : nullptr;
+    // A page that never stops asking is saved all the same, only later.
+    if (wait && wait->isActive()
+        && QDateTime::currentMSecsSinceEpoch() < wait->property(SnapshotByProperty).toLongLong())
+        wait->start();
 }
 
 void EngineOfflineWork::setOfflinePage(std::function<QString(const QString &)> page)

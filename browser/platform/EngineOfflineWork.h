@@ -41,6 +41,8 @@ public:
     void install(QWebEngineProfile *profile);
     // Snapshots of the page are taken while online.
     void watchPage(QWebEnginePage *page);
+    // The page asked for something: its snapshot waits on.
+    void pageRequested(QWebEnginePage *page);
 
     bool isOffline() const { return m_offline; }
     void setOffline(bool offline) { m_offline = offline; }
