@@ -2,6 +2,7 @@
 // pages: downloads, file uploads, logins, certificate errors, permissions.
 
 #include "EngineErrorPage.h"
+#include "TabPage.h"
 #include "EventLoop.h"
 #include "HttpServer.h"
 #include "PageScript.h"
@@ -39,13 +40,12 @@ namespace {
 
 QWebEnginePage *pageOf(frmMain &main, int tab)
 {
-    auto *web = qobject_cast<EngineWebBrowser *>(main.web(tab));
-    return web ? web->page() : nullptr;
+    return velmora::test::tabPage(main, tab);
 }
 
 QVariant run(frmMain &main, int tab, const QString &script)
 {
-    return velmora::test::runScript(pageOf(main, tab), script);
+    return velmora::test::runInTab(main, tab, script);
 }
 
 bool shows(frmMain &main, int tab, const QUrl &url)

@@ -1,6 +1,7 @@
 // Notifications of real engine pages, shown by the main window: the popup,
 // what reaches the page, and the tab a click brings forward.
 
+#include "TabPage.h"
 #include "EventLoop.h"
 #include "HttpServer.h"
 #include "PageScript.h"
@@ -29,8 +30,7 @@ namespace {
 
 QVariant run(frmMain &main, int tab, const QString &script)
 {
-    auto *web = qobject_cast<EngineWebBrowser *>(main.web(tab));
-    return velmora::test::runScript(web ? web->page() : nullptr, script);
+    return velmora::test::runInTab(main, tab, script);
 }
 
 // What the page's notifications reported to it, in order.
