@@ -15,10 +15,13 @@ constexpr qsizetype maxRequestHead = 64 * 1024;
 // page opens at most ten per command, each of those opens its share of the
 // rest (listed in its query), and the start page reloads itself first when
 // this load has already opened some. Pop-ups close themselves when told by
-// name over a broadcast channel, so a reload loses no handle.
+// name over a broadcast channel, so a reload loses no handle. Each script
+// comes with its number and is sent again until the page asks for the next:
+// the program may cut a held request (a page being saved stops its fetches).
 const char startPage[] = R"(<!DOCTYPE html><html><head><meta charset="utf-8">
 <title>Bench start</title></head><body><p>Benchmark start page</p><script>
 var opened = 0;
+var done = +(sessionStorage.done || 0);
 var channel = new BroadcastChannel('bench');
 function openPages(prefix, from, count) {
   var direct = Math.min(count, 10);
@@ -38,9 +41,14 @@ function closeNames(names) { channel.postMessage(names); }
 async function loop() {
   for (;;) {
     try {
-      const reply = await fetch('/cmd?' + Date.now(), {cache: 'no-store'});
-      const script = await reply.text();
-      if (script) eval(script);
+      const reply = await fetch('/cmd?' + done, {cache: 'no-store'});
+      const text = await reply.text();
+      const number = +text.substring(0, text.indexOf('\n'));
+      if (number > done) {
+        done = number;
+        sessionStorage.done = done;
+        eval(text.substring(text.indexOf('\n') + 1));
+      }
     } catch (e) {
       await new Promise(function (r) { setTimeout(r, 200); });
     }
@@ -115,7 +123,7 @@ void BenchServer::reset()
 
 void BenchServer::command(const QString &script)
 {
-    m_commands.append(script.toUtf8());
+    m_commands.append({++m_lastNumber, script.toUtf8()});
     flushCommands();
 }
 
@@ -126,11 +134,14 @@ qint64 BenchServer::beaconTime(const QString &name) const
 
 void BenchServer::flushCommands()
 {
-    while (!m_commands.isEmpty() && !m_waiting.isEmpty()) {
+    if (m_commands.isEmpty())
+        return;
+    const Command &next = m_commands.constFirst();
+    while (!m_waiting.isEmpty()) {
         QPointer<QTcpSocket> socket = m_waiting.takeFirst();
         if (!socket || socket->state() != QAbstractSocket::ConnectedState)
             continue;
-        respond(socket, 200, "text/plain", m_commands.takeFirst());
+        respond(socket, 200, "text/plain", QByteArray::number(next.number) + '\n' + next.script);
     }
 }
 
@@ -150,8 +161,11 @@ void BenchServer::onReadyRead(QTcpSocket *socket)
     socket->readAll();
     const QList<QByteArray> words = head.left(head.indexOf("\r\n")).split(' ');
     QByteArray path = words.size() > 1 ? words.at(1) : QByteArray();
-    if (const qsizetype query = path.indexOf('?'); query >= 0)
-        path.truncate(query);
+    QByteArray query;
+    if (const qsizetype mark = path.indexOf('?'); mark >= 0) {
+        query = path.mid(mark + 1);
+        path.truncate(mark);
+    }
 
     if (path == "/start.html") {
         respond(socket, 200, "text/html; charset=utf-8", startPage);
@@ -164,6 +178,10 @@ void BenchServer::onReadyRead(QTcpSocket *socket)
         respond(socket, 204, "text/plain", {});
         emit beacon(name);
     } else if (path == "/cmd") {
+        // The page has run every script up to this number.
+        const qint64 done = query.toLongLong();
+        while (!m_commands.isEmpty() && m_commands.constFirst().number <= done)
+            m_commands.removeFirst();
         m_waiting.append(socket);
         flushCommands();
     } else {

@@ -50,7 +50,14 @@ private:
     QTcpServer *m_server;
     QElapsedTimer m_clock;
     QHash<QString, qint64> m_beacons;
-    QList<QByteArray> m_commands;
+    struct Command
+    {
+        qint64 number;
+        QByteArray script;
+    };
+    // Sent and not yet acknowledged, oldest first.
+    QList<Command> m_commands;
+    qint64 m_lastNumber = 0;
     QList<QPointer<QTcpSocket>> m_waiting;
 };
 

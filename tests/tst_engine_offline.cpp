@@ -93,6 +93,7 @@ private slots:
     void largePagesAreKept_data();
     void largePagesAreKept();
     void leastRecentlyUsedGoFirst();
+    void backgroundPageKeptOnceShown();
     void sessionOpenedOffline();
     void selectiveLoaderOpensOffline();
 
@@ -475,6 +476,7 @@ void tst_EngineOffline::leastRecentlyUsedGoFirst()
     EngineWebBrowserFactory factory(small);
     factory.followOfflineState(*m_state);
     std::unique_ptr<WebBrowser> browser(factory.create(m_host.get()));
+    browser->widget()->show();
     const auto address = [&](const QString &path) { return m_server->url(path).toString(); };
     const auto keep = [&](const QString &path) {
         browser->Navigate2(address(path));
@@ -501,6 +503,26 @@ void tst_EngineOffline::leastRecentlyUsedGoFirst()
     QVERIFY(keep(u"/fresh"_s));
     QCOMPARE(QDir(folder).entryList({u"*.mhtml"_s}, QDir::Files),
              QStringList{QFileInfo(small->archivePath(address(u"/fresh"_s))).fileName()});
+}
+
+void tst_EngineOffline::backgroundPageKeptOnceShown()
+{
+    const QString folder = qEnvironmentVariable("XDG_CACHE_HOME") + u"/olk_Browser/background"_s;
+    auto cache = std::make_shared<EngineOfflineCache>(folder);
+    m_factory.reset();
+    EngineWebBrowserFactory factory(cache);
+    factory.followOfflineState(*m_state);
+    std::unique_ptr<WebBrowser> browser(factory.create(m_host.get()));
+    const QString address = m_server->url(u"/page"_s).toString();
+    browser->Navigate2(address);
+    QVERIFY(spinUntil([&] { return !browser->Busy() && browser->LocationURL() == address; }));
+    // Well past the quiet time: a page never on screen is not saved.
+    test::settle(3000);
+    QCOMPARE(cache->findEntry(address), ENOENT);
+    browser->widget()->show();
+    QVERIFY(spinUntil([&] { return cache->findEntry(address) == 0; }));
+    // Still the live page: saving stops nothing the user sees.
+    QCOMPARE(browser->LocationURL(), address);
 }
 
 std::unique_ptr<Program> tst_EngineOffline::makeProgram()

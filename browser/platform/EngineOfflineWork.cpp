@@ -24,6 +24,7 @@ constexpr int SnapshotQuietMs = 2000;
 constexpr qint64 SnapshotLimitMs = 20000;
 constexpr auto SnapshotWaitName = "velmoraSnapshotWait"_L1;
 constexpr const char *SnapshotByProperty = "velmoraSnapshotBy";
+constexpr const char *SnapshotWhenShownProperty = "velmoraSnapshotWhenShown";
 
 bool isWeb(const QString &scheme)
 {
@@ -187,9 +188,25 @@ void EngineOfflineWork::watchPage(QWebEnginePage *page)
                           QDateTime::currentMSecsSinceEpoch() + SnapshotLimitMs);
         wait->start();
     });
-    connect(wait, &QTimer::timeout, this, [this, page] {
-        if (!m_offline && isWeb(page->url().scheme()))
-            m_cache->snapshot(page);
+    // Saving a hidden page leaves the engine's compositor working for good:
+    // a page is kept once it is on screen, so a background tab waits until
+    // it is shown.
+    connect(wait, &QTimer::timeout, this, [this, page, wait] {
+        if (m_offline || !isWeb(page->url().scheme()))
+            return;
+        if (!page->isVisible()) {
+            wait->setProperty(SnapshotWhenShownProperty, true);
+            return;
+        }
+        m_cache->snapshot(page);
+    });
+    connect(page, &QWebEnginePage::loadStarted, wait,
+            [wait] { wait->setProperty(SnapshotWhenShownProperty, false); });
+    connect(page, &QWebEnginePage::visibleChanged, wait, [wait](bool visible) {
+        if (visible && wait->property(SnapshotWhenShownProperty).toBool()) {
+            wait->setProperty(SnapshotWhenShownProperty, false);
+            wait->start();
+        }
     });
 }
 

@@ -161,6 +161,8 @@ void EngineWebBrowser::releasePage()
     m_committed = false;
     m_reloading = false;
     m_swallowing = false;
+    m_blankPending = false;
+    ++m_loadRequests;
     m_cancelled.clear();
     m_documentTitle.clear();
 }
@@ -217,6 +219,18 @@ void EngineWebBrowser::Navigate2(const QString &text)
         if (cancel || !m_page)
             return;
     }
+    const quint64 request = ++m_loadRequests;
+    if (url == QUrl(u"about:blank"_s) && m_page->url().isEmpty() && !m_loading) {
+        m_blankPending = true;
+        QTimer::singleShot(0, this, [this, request] {
+            if (m_page && m_blankPending && request == m_loadRequests) {
+                m_blankPending = false;
+                m_page->load(QUrl(u"about:blank"_s));
+            }
+        });
+        return;
+    }
+    m_blankPending = false;
     m_page->load(url);
 }
 
@@ -379,6 +393,8 @@ void EngineWebBrowser::onNewWindowRequested(QWebEngineNewWindowRequest &request)
     }
     if (!target || target->m_factory != m_factory || !target->ensurePage())
         return;
+    ++target->m_loadRequests;
+    target->m_blankPending = false;
     request.openIn(target->m_page);
 }
 
@@ -450,6 +466,8 @@ bool EngineWebBrowser::Busy() const
 
 QString EngineWebBrowser::LocationURL() const
 {
+    if (m_page && m_blankPending)
+        return u"about:blank"_s;
     // A control that never navigated, or whose page was released, has no
     // location.
     if (!m_page || m_page->url().isEmpty())

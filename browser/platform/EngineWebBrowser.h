@@ -121,6 +121,11 @@ private:
     // The address whose navigation failed while the engine shows its error
     // page for it; LocationURL reports that page's location.
     QUrl m_errorPage;
+    // A fresh page already shows an empty document: its blank load waits a
+    // turn of the event loop and is dropped when an address or a new
+    // window's page comes first, sparing the renderer a whole navigation.
+    quint64 m_loadRequests = 0;
+    bool m_blankPending = false;
 };
 
 // Makes engine controls that share one persistent profile ("olk_Browser",
