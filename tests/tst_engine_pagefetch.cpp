@@ -26,6 +26,7 @@ private slots:
     void fetchesAfterLoadSucceed_data();
     void fetchesAfterLoadSucceed();
     void busyPageIsKeptOnceQuiet();
+    void heldRequestOutlivesKeeping();
 
 private:
     std::unique_ptr<test::TestEnvironment> m_env;
@@ -55,6 +56,14 @@ void tst_EnginePageFetch::initTestCase()
                       u"function next(){if(Date.now()>end){document.title='failed '+failed;return;}"
                       u"fetch('/b1').then(function(r){return r.text();})"
                       u".catch(function(){++failed;}).then(next);}next();};</script>"_s);
+    // One request from its onload that the server holds for five seconds.
+    m_server->setPage(u"/held"_s, u"Loading"_s,
+                      u"<script>window.onload=function(){fetch('/slow')"
+                      u".then(function(r){return r.text();})"
+                      u".then(function(t){document.title=t;},"
+                      u"function(e){document.title='failed: '+e;});};</script>"_s);
+    m_server->setResource(u"/slow"_s, "text/plain", "answered");
+    m_server->setDelay(u"/slow"_s, 5000);
     for (const QString &path : {u"/b1"_s, u"/b2"_s, u"/b3"_s, u"/b4"_s})
         m_server->setResource(path, "text/plain", "ok");
     m_factory = std::make_unique<EngineWebBrowserFactory>();
@@ -128,6 +137,26 @@ void tst_EnginePageFetch::busyPageIsKeptOnceQuiet()
     QVERIFY2(done, qPrintable(title));
     QCOMPARE(title, u"failed 0"_s);
     QVERIFY(kept);
+}
+
+void tst_EnginePageFetch::heldRequestOutlivesKeeping()
+{
+    WebBrowser *browser = m_factory->create(m_host.get());
+    m_host->layout()->addWidget(browser->widget());
+    browser->setVisible(true);
+    const QString address = m_server->url(u"/held"_s).toString();
+    browser->Navigate2(address);
+    QWebEnginePage *page = qobject_cast<EngineWebBrowser *>(browser)->page();
+    // The page makes no new request while its one request is held: it is
+    // kept for offline work meanwhile, and the request still gets its answer.
+    const bool kept =
+        spinUntil([&] { return m_factory->offlineCache()->findEntry(address) == 0; }, 30000);
+    const bool answered = spinUntil([&] { return page->title() != u"Loading"_s; }, 30000);
+    const QString title = page->title();
+    delete browser;
+    QVERIFY(kept);
+    QVERIFY(answered);
+    QCOMPARE(title, u"answered"_s);
 }
 
 QTEST_MAIN(tst_EnginePageFetch)

@@ -13,6 +13,8 @@
 #include <QUrl>
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
 
 #include <algorithm>
 #include <cerrno>
@@ -28,6 +30,9 @@ namespace {
 constexpr int RecentArchives = 8;
 constexpr qsizetype RecentBytes = 256LL * 1024 * 1024;
 constexpr int SaveStartLimitMs = 10000;
+// A copy is loaded as data, which the engine takes up to 2 MB of once
+// encoded; a larger document is saved from the live page.
+constexpr qsizetype CopyLimitBytes = 1500 * 1024;
 
 QString addressForm(const QString &address)
 {
@@ -91,20 +96,63 @@ void EngineOfflineCache::snapshot(QWebEnginePage *page)
 {
     if (!page || !isWebAddress(page->url()))
         return;
-    const QString address = page->url().toString();
+    // Saving a page makes the engine stop it, which cuts the requests it
+    // still has going (a held fetch, a long poll): the live page only gives
+    // its document, and a copy of it with scripts off is loaded and saved.
+    const QUrl url = page->url();
+    const bool pictures = page->settings()->testAttribute(QWebEngineSettings::AutoLoadImages);
+    QWebEngineProfile *profile = page->profile();
+    m_reading.append(page);
+    page->toHtml([this, guard = QPointer<QWebEnginePage>(page), url, pictures,
+                  profile](const QString &html) {
+        m_reading.removeOne(guard);
+        // The page went, or moved on while its document was read.
+        if (!guard || guard->url() != url)
+            return;
+        const QByteArray document = html.toUtf8();
+        if (document.size() > CopyLimitBytes) {
+            saveArchive(guard, url.toString());
+            return;
+        }
+        auto *copy = new QWebEnginePage(profile, this);
+        copy->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+        copy->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, pictures);
+        m_reading.append(copy);
+        connect(copy, &QWebEnginePage::loadFinished, this, [this, copy, url](bool ok) {
+            m_reading.removeOne(copy);
+            if (!ok || !saveArchive(copy, url.toString()))
+                copy->deleteLater();
+        });
+        copy->setContent(document, u"text/html;charset=UTF-8"_s, url);
+    });
+}
+
+bool EngineOfflineCache::saveArchive(QWebEnginePage *page, const QString &address)
+{
     const QString path = archivePath(address);
     if (path.isEmpty() || !QDir().mkpath(m_folder))
-        return;
+        return false;
     const QString part = path + u'.'
                          + QString::number(QRandomGenerator::global()->generate64(), 36)
                          + ".part"_L1;
     m_pending.insert(part, address);
+    if (page->parent() == this)
+        m_copies.insert(part, page);
     page->save(part, QWebEngineDownloadRequest::MimeHtmlSaveFormat);
     // A page that moves on before the engine begins the save never gets it.
     QTimer::singleShot(SaveStartLimitMs, this, [this, part] {
-        if (!m_started.contains(part))
+        if (!m_started.contains(part)) {
             m_pending.remove(part);
+            dropCopy(part);
+        }
     });
+    return true;
+}
+
+void EngineOfflineCache::dropCopy(const QString &part)
+{
+    if (QPointer<QWebEnginePage> copy = m_copies.take(part))
+        copy->deleteLater();
 }
 
 void EngineOfflineCache::watchDownload(QWebEngineDownloadRequest *download)
@@ -133,6 +181,7 @@ void EngineOfflineCache::finishSave(QWebEngineDownloadRequest *download)
         return;
     const QString address = m_pending.take(part);
     m_started.remove(part);
+    dropCopy(part);
     const QString path = archivePath(address);
     bool ok = download->state() == QWebEngineDownloadRequest::DownloadCompleted
               && MhtmlArchive::looksComplete(part);

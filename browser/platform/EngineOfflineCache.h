@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -56,9 +57,16 @@ public:
 
     QString archivePath(const QString &address) const;
     // Saves in progress (tests and the benchmark wait for them).
-    int pendingSaves() const { return int(m_pending.size()); }
+    int pendingSaves() const
+    {
+        return int(m_pending.size() + std::count_if(m_reading.cbegin(), m_reading.cend(),
+                                                    [](const auto &page) { return !page.isNull(); }));
+    }
 
 private:
+    // Starts the engine's save of the page into a temporary file.
+    bool saveArchive(QWebEnginePage *page, const QString &address);
+    void dropCopy(const QString &part);
     void finishSave(QWebEngineDownloadRequest *download);
     void evict();
     const MhtmlArchive *open(const QString &address);
@@ -67,6 +75,10 @@ private:
     qint64 m_cap;
     // Temporary path -> the address being saved.
     QHash<QString, QString> m_pending;
+    // Pages whose document is being read, and copies loading.
+    QList<QPointer<QWebEnginePage>> m_reading;
+    // The copies being saved, by temporary path.
+    QHash<QString, QPointer<QWebEnginePage>> m_copies;
     // The saves the engine has begun writing.
     QSet<QString> m_started;
     struct Opened

@@ -171,9 +171,8 @@ void EngineOfflineWork::install(QWebEngineProfile *profile)
 
 void EngineOfflineWork::watchPage(QWebEnginePage *page)
 {
-    // Saving a page makes the engine stop it, which cuts off the requests
-    // the page makes once loaded (its onload fetches): the save waits until
-    // the page has been quiet a while, and a new load calls it off.
+    // A page is kept once it has settled (no request for a while, so what
+    // its onload fetched is in); a new load calls it off.
     auto *wait = new QTimer(page);
     wait->setObjectName(SnapshotWaitName);
     wait->setSingleShot(true);
@@ -188,9 +187,8 @@ void EngineOfflineWork::watchPage(QWebEnginePage *page)
                           QDateTime::currentMSecsSinceEpoch() + SnapshotLimitMs);
         wait->start();
     });
-    // Saving a hidden page leaves the engine's compositor working for good:
-    // a page is kept once it is on screen, so a background tab waits until
-    // it is shown.
+    // Keeping a page while it is hidden leaves the engine's compositor
+    // working for good: a background tab is kept once it is shown.
     connect(wait, &QTimer::timeout, this, [this, page, wait] {
         if (m_offline || !isWeb(page->url().scheme()))
             return;

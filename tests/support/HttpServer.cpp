@@ -3,6 +3,7 @@
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace velmora::test {
 
@@ -142,6 +143,13 @@ void HttpServer::onReadyRead(QTcpSocket *socket)
              + "\r\nCache-Control: "
              + (m_cacheable.contains(path) ? QByteArray("max-age=3600") : QByteArray("no-store"))
              + "\r\nConnection: close\r\n\r\n" + body;
+    if (const int delay = m_delays.value(path); delay > 0) {
+        QTimer::singleShot(delay, socket, [socket, reply] {
+            socket->write(reply);
+            socket->disconnectFromHost();
+        });
+        return;
+    }
     socket->write(reply);
     socket->disconnectFromHost();
 }

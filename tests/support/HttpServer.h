@@ -52,6 +52,9 @@ public:
     void setLogin(const QString &path, const QByteArray &user, const QByteArray &password,
                   const QByteArray &realm, const QByteArray &deniedBody);
 
+    // The answer for path is held this long, as a long poll is.
+    void setDelay(const QString &path, int ms) { m_delays.insert(path, ms); }
+
     int requestCount(const QString &path) const;
     QStringList requestedPaths() const;
     void resetCounts();
@@ -76,6 +79,7 @@ private:
     QHash<QString, int> m_counts;
     QStringList m_order;
     QSet<QString> m_cacheable;
+    QHash<QString, int> m_delays;
     quint16 m_stoppedPort = 0;
 };
 
