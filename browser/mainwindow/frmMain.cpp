@@ -1,4 +1,5 @@
 #include "frmMain.h"
+#include "FlushPacer.h"
 
 #include "Bar.h"
 #include "AddressRowFit.h"
@@ -77,6 +78,7 @@ frmMain::frmMain(Program &program, QWidget *parent) : QMainWindow(parent), m_pro
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
+    new FlushPacer(this);
     createControls();
     createMenus();
     createTimers();

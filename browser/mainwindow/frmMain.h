@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QMainWindow>
 #include <QPointer>
 #include <QList>
@@ -473,6 +474,9 @@ private:
     bool timer1Enabled() const;
     // Width of a text in the window's font, in twips.
     double textWidthTwips(const QString &text) const;
+    mutable QString m_measuredText;
+    mutable QFont m_measuredFont;
+    mutable int m_measuredPixels = -1;
     bool m_layoutYielding = false;
     bool m_inResizeEvent = false;
 

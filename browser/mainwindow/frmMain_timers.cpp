@@ -58,7 +58,15 @@ bool frmMain::timer1Enabled() const
 
 double frmMain::textWidthTwips(const QString &text) const
 {
-    return pixelsToTwips(fontMetrics().horizontalAdvance(text), twipsPerPixel());
+    // Measured again only when the text or the font changes: the
+    // synchroniser asks for the same text many times a second.
+    const QFont current = font();
+    if (text != m_measuredText || current != m_measuredFont || m_measuredPixels < 0) {
+        m_measuredText = text;
+        m_measuredFont = current;
+        m_measuredPixels = fontMetrics().horizontalAdvance(text);
+    }
+    return pixelsToTwips(m_measuredPixels, twipsPerPixel());
 }
 
 void frmMain::bindHTML(platform::WebDocument *document)
