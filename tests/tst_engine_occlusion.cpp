@@ -23,6 +23,7 @@ class tst_EngineOcclusion : public QObject
     Q_OBJECT
 private slots:
     void coveredPage_isHiddenUntilRaised();
+    void pageShownOnceItsWindowIs();
 };
 
 namespace {
@@ -92,6 +93,35 @@ void tst_EngineOcclusion::coveredPage_isHiddenUntilRaised()
 
     qDeleteAll(pages);
     logs.clear();
+}
+
+void tst_EngineOcclusion::pageShownOnceItsWindowIs()
+{
+    velmora::test::TestEnvironment env;
+    velmora::test::HttpServer server;
+    QVERIFY(server.isListening());
+    server.setPage(u"/a"_s, u"Page A"_s);
+    EngineWebBrowserFactory factory;
+    QWidget host;
+    host.resize(640, 480);
+    WebBrowser *browser = factory.create(&host);
+    browser->widget()->setGeometry(0, 0, 640, 480);
+    browser->setVisible(true);
+    velmora::test::PageEventLog log(browser);
+    const QString url = server.url(u"/a"_s).toString();
+    browser->Navigate2(url);
+    // The page loads while its window is not on screen yet, and is not shown.
+    QVERIFY(velmora::test::spinUntil(
+        [&] { return log.events.contains(u"DocumentComplete "_s + url); }, 10000));
+    QTest::qWait(100);
+    auto *view = browser->widget()->findChild<QWebEngineView *>();
+    QVERIFY(view);
+    QVERIFY(view->isHidden());
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    QVERIFY(velmora::test::spinUntil([&] { return viewShown(browser); }, 5000));
+    QVERIFY(velmora::test::spinUntil([&] { return visibility(browser) == u"visible"_s; }, 5000));
+    delete browser;
 }
 
 QTEST_MAIN(tst_EngineOcclusion)

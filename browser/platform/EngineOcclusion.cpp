@@ -1,8 +1,11 @@
 #include "EngineOcclusion.h"
 
+#include <QEvent>
 #include <QHash>
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -35,6 +38,52 @@ QList<bool> coveredWidgets(const QList<QWidget *> &widgets)
         }
     }
     return covered;
+}
+
+namespace {
+
+constexpr auto ExposeWatchName = "velmoraExposeWatch";
+
+class ExposeWatch final : public QObject
+{
+public:
+    ExposeWatch(QWindow *window, std::function<void()> then)
+        : QObject(window), m_window(window), m_then(std::move(then))
+    {
+        setObjectName(QString::fromLatin1(ExposeWatchName));
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Expose && m_window->isExposed()) {
+            m_window->removeEventFilter(this);
+            deleteLater();
+            // After the window's own handling of the exposure.
+            QMetaObject::invokeMethod(m_window, m_then, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWindow> m_window;
+    std::function<void()> m_then;
+};
+
+} // namespace
+
+bool windowOnScreen(QWidget *widget, const std::function<void()> &then)
+{
+    QWindow *window = widget ? widget->window()->windowHandle() : nullptr;
+    if (!window)
+        return false;
+    if (window->isExposed())
+        return true;
+    if (!window->findChild<ExposeWatch *>(QString::fromLatin1(ExposeWatchName),
+                                          Qt::FindDirectChildrenOnly))
+        new ExposeWatch(window, then);
+    return false;
 }
 
 } // namespace velmora::platform

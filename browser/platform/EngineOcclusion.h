@@ -2,6 +2,8 @@
 
 #include <QList>
 
+#include <functional>
+
 class QWidget;
 
 namespace velmora::platform {
@@ -12,5 +14,11 @@ namespace velmora::platform {
 // from the engine, as a background tab is. Widgets that are not shown are
 // never covered and cover nothing. The result is in the order of widgets.
 QList<bool> coveredWidgets(const QList<QWidget *> &widgets);
+
+// True when the widget's window is on screen. Otherwise false, and then is
+// called once the window first shows (once per window, however often asked).
+// A page first shown in a window the window manager then frames and sizes
+// again would be laid out and drawn twice.
+bool windowOnScreen(QWidget *widget, const std::function<void()> &then);
 
 } // namespace velmora::platform

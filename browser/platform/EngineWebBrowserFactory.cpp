@@ -108,8 +108,14 @@ void EngineWebBrowserFactory::scheduleOcclusionCheck()
             const QList<bool> covered = coveredWidgets(containers);
             for (qsizetype i = 0; i < m_browsers.size(); ++i) {
                 QWebEngineView *view = m_browsers.at(i)->m_view;
-                if (view && view->isHidden() != covered.at(i))
-                    view->setVisible(!covered.at(i));
+                if (!view)
+                    continue;
+                bool hidden = covered.at(i);
+                if (!hidden && view->isHidden()
+                    && !windowOnScreen(view, [this] { scheduleOcclusionCheck(); }))
+                    hidden = true;
+                if (view->isHidden() != hidden)
+                    view->setVisible(!hidden);
             }
         });
     }
