@@ -102,6 +102,7 @@ private:
     bool load(WebBrowser *browser, const QString &path, int ms = 10000);
     bool loadAndKeep(WebBrowser *browser, const QString &path, EngineOfflineCache *cache = nullptr);
     void makeFactory();
+    std::unique_ptr<EngineWebBrowserFactory> factoryWithStore(std::shared_ptr<EngineOfflineCache> store);
     bool waitShown(WebBrowser *browser, const QString &title);
     bool waitOnline(WebBrowser *browser, const QString &title);
     void stopServer();
@@ -469,13 +470,10 @@ void tst_EngineOffline::largePagesAreKept()
 
 void tst_EngineOffline::leastRecentlyUsedGoFirst()
 {
-    // A store of its own.
     const QString folder = qEnvironmentVariable("XDG_CACHE_HOME") + u"/olk_Browser/small"_s;
     auto small = std::make_shared<EngineOfflineCache>(folder);
-    m_factory.reset();
-    EngineWebBrowserFactory factory(small);
-    factory.followOfflineState(*m_state);
-    std::unique_ptr<WebBrowser> browser(factory.create(m_host.get()));
+    const auto factory = factoryWithStore(small);
+    std::unique_ptr<WebBrowser> browser(factory->create(m_host.get()));
     browser->widget()->show();
     const auto address = [&](const QString &path) { return m_server->url(path).toString(); };
     const auto keep = [&](const QString &path) {
@@ -505,14 +503,22 @@ void tst_EngineOffline::leastRecentlyUsedGoFirst()
              QStringList{QFileInfo(small->archivePath(address(u"/fresh"_s))).fileName()});
 }
 
+std::unique_ptr<EngineWebBrowserFactory>
+tst_EngineOffline::factoryWithStore(std::shared_ptr<EngineOfflineCache> store)
+{
+    // A store of its own, in place of the shared factory's.
+    m_factory.reset();
+    auto factory = std::make_unique<EngineWebBrowserFactory>(std::move(store));
+    factory->followOfflineState(*m_state);
+    return factory;
+}
+
 void tst_EngineOffline::backgroundPageKeptOnceShown()
 {
-    const QString folder = qEnvironmentVariable("XDG_CACHE_HOME") + u"/olk_Browser/background"_s;
-    auto cache = std::make_shared<EngineOfflineCache>(folder);
-    m_factory.reset();
-    EngineWebBrowserFactory factory(cache);
-    factory.followOfflineState(*m_state);
-    std::unique_ptr<WebBrowser> browser(factory.create(m_host.get()));
+    auto cache = std::make_shared<EngineOfflineCache>(qEnvironmentVariable("XDG_CACHE_HOME")
+                                                      + u"/olk_Browser/background"_s);
+    const auto factory = factoryWithStore(cache);
+    std::unique_ptr<WebBrowser> browser(factory->create(m_host.get()));
     const QString address = m_server->url(u"/page"_s).toString();
     browser->Navigate2(address);
     QVERIFY(spinUntil([&] { return !browser->Busy() && browser->LocationURL() == address; }));

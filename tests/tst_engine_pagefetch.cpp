@@ -29,6 +29,9 @@ private slots:
     void heldRequestOutlivesKeeping();
 
 private:
+    // A shown control sent to the address.
+    WebBrowser *shownAt(const QString &address);
+
     std::unique_ptr<test::TestEnvironment> m_env;
     test::HttpServer *m_server = nullptr;
     std::unique_ptr<EngineWebBrowserFactory> m_factory;
@@ -120,13 +123,19 @@ void tst_EnginePageFetch::fetchesAfterLoadSucceed()
     QCOMPARE(m_server->requestCount(u"/b1"_s), tabs);
 }
 
-void tst_EnginePageFetch::busyPageIsKeptOnceQuiet()
+WebBrowser *tst_EnginePageFetch::shownAt(const QString &address)
 {
     WebBrowser *browser = m_factory->create(m_host.get());
     m_host->layout()->addWidget(browser->widget());
     browser->setVisible(true);
-    const QString address = m_server->url(u"/busy"_s).toString();
     browser->Navigate2(address);
+    return browser;
+}
+
+void tst_EnginePageFetch::busyPageIsKeptOnceQuiet()
+{
+    const QString address = m_server->url(u"/busy"_s).toString();
+    WebBrowser *browser = shownAt(address);
     QWebEnginePage *page = qobject_cast<EngineWebBrowser *>(browser)->page();
     const bool done = spinUntil([&] { return page->title().startsWith(u"failed"_s); }, 30000);
     const QString title = page->title();
@@ -141,11 +150,8 @@ void tst_EnginePageFetch::busyPageIsKeptOnceQuiet()
 
 void tst_EnginePageFetch::heldRequestOutlivesKeeping()
 {
-    WebBrowser *browser = m_factory->create(m_host.get());
-    m_host->layout()->addWidget(browser->widget());
-    browser->setVisible(true);
     const QString address = m_server->url(u"/held"_s).toString();
-    browser->Navigate2(address);
+    WebBrowser *browser = shownAt(address);
     QWebEnginePage *page = qobject_cast<EngineWebBrowser *>(browser)->page();
     // The page makes no new request while its one request is held: it is
     // kept for offline work meanwhile, and the request still gets its answer.

@@ -5,6 +5,8 @@
 #include <QTest>
 #include <QWidget>
 
+#include <memory>
+
 using velmora::mainwindow::FlushPacer;
 
 namespace {
@@ -25,6 +27,16 @@ protected:
     }
 };
 
+// A shown window whose flushes are paced.
+std::unique_ptr<Canvas> pacedCanvas()
+{
+    auto canvas = std::make_unique<Canvas>();
+    new FlushPacer(canvas.get());
+    canvas->resize(200, 100);
+    canvas->show();
+    return canvas;
+}
+
 } // namespace
 
 // Many changes one event apart reach the screen together, and the last
@@ -41,10 +53,8 @@ private slots:
 
 void tst_FlushPacer::changesWithinAFrameShareOnePainting()
 {
-    Canvas canvas;
-    new FlushPacer(&canvas);
-    canvas.resize(200, 100);
-    canvas.show();
+    const auto paced = pacedCanvas();
+    Canvas &canvas = *paced;
     QVERIFY(QTest::qWaitForWindowExposed(&canvas));
     QTest::qWait(50);
     const int before = canvas.paints;
@@ -69,10 +79,8 @@ void tst_FlushPacer::changesWithinAFrameShareOnePainting()
 
 void tst_FlushPacer::lastChangeIsPaintedWhenChangesStop()
 {
-    Canvas canvas;
-    new FlushPacer(&canvas);
-    canvas.resize(200, 100);
-    canvas.show();
+    const auto paced = pacedCanvas();
+    Canvas &canvas = *paced;
     QVERIFY(QTest::qWaitForWindowExposed(&canvas));
     // Two changes right after each other: the second is held, not lost.
     canvas.value = 1;
@@ -86,10 +94,8 @@ void tst_FlushPacer::lastChangeIsPaintedWhenChangesStop()
 
 void tst_FlushPacer::quietWindowPaintsAtOnce()
 {
-    Canvas canvas;
-    new FlushPacer(&canvas);
-    canvas.resize(200, 100);
-    canvas.show();
+    const auto paced = pacedCanvas();
+    Canvas &canvas = *paced;
     QVERIFY(QTest::qWaitForWindowExposed(&canvas));
     QTest::qWait(100);
     // A change after a quiet while goes out in the same pass, not a frame later.
