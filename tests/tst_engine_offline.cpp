@@ -26,6 +26,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QWebEngineProfile>
+#include <QWebEngineDownloadRequest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -86,6 +88,7 @@ private slots:
     void visitedPageShownOffline_data();
     void visitedPageShownOffline();
     void unvisitedAddressShowsOfflinePage();
+    void keptPagesLeaveNoSaveRecords();
     void otherInstanceGoesOfflineToo();
     void onlineAgainRefreshReachesServer();
     void damagedOrUnreadableCacheHoldsNothing_data();
@@ -322,6 +325,21 @@ void tst_EngineOffline::unvisitedAddressShowsOfflinePage()
     // Lookups answer from the same store.
     QCOMPARE(m_factory->offlineCache()->findEntry(m_server->url(u"/never"_s).toString()), ENOENT);
     QCOMPARE(m_factory->offlineCache()->findEntry(m_server->url(u"/page"_s).toString()), 0);
+}
+
+void tst_EngineOffline::keptPagesLeaveNoSaveRecords()
+{
+    // The profile would otherwise hold a record of every save for good.
+    const auto saveRecords = [this] {
+        int count = 0;
+        for (auto *download : m_factory->profile()->findChildren<QWebEngineDownloadRequest *>())
+            count += download->isSavePageDownload() ? 1 : 0;
+        return count;
+    };
+    WebBrowser *browser = makeBrowser();
+    QVERIFY(loadAndKeep(browser, u"/page"_s));
+    QVERIFY(loadAndKeep(browser, u"/second"_s));
+    QVERIFY(spinUntil([&] { return saveRecords() == 0; }));
 }
 
 void tst_EngineOffline::otherInstanceGoesOfflineToo()

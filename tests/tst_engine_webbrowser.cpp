@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 using namespace velmora::platform;
@@ -124,6 +125,7 @@ private slots:
     void mouseOverPage_raisesOnmousemove();
     void execWB_editsInPageOrAsksHost();
     void releasePage_thenNavigateAgain();
+    void releasedSlot_keepsNoPageHelpersAndAnswers();
     void failedNavigation_showsErrorPageLocation_data();
     void failedNavigation_showsErrorPageLocation();
     void factoryDestruction_releasesPagesFirst();
@@ -605,6 +607,58 @@ void tst_EngineWebBrowser::releasePage_thenNavigateAgain()
     browser->GoBack();
     settle(300);
     QCOMPARE(browser->LocationURL(), m_server->url(u"/b"_s).toString());
+}
+
+void tst_EngineWebBrowser::releasedSlot_keepsNoPageHelpersAndAnswers()
+{
+    WebBrowser *browser = makeBrowser();
+    EventLog log(browser);
+    QSignalSpy lost(browser, &WebBrowser::LostFocus);
+    QVERIFY(load(browser, log, u"/a"_s));
+    QWidget *slot = browser->widget();
+    QVERIFY(slot->layout());
+    QVERIFY(!slot->findChildren<QWebEngineUrlRequestInterceptor *>().isEmpty());
+
+    browser->releasePage();
+    // A closed tab's slot keeps its bare container only.
+    QVERIFY(!slot->layout());
+    QVERIFY(slot->findChildren<QObject *>().isEmpty());
+    QVERIFY(browser->findChildren<QWebEngineUrlRequestInterceptor *>().isEmpty());
+    // The window still calls a closed tab's control.
+    browser->SetFocus();
+    browser->Stop();
+    browser->GoBack();
+    browser->GoForward();
+    browser->Refresh();
+    browser->ExecWB(WebBrowser::Copy, WebBrowser::DoDefault);
+    browser->leaveFullScreen();
+    browser->printPage(nullptr);
+    browser->Document()->Clear();
+    browser->Document()->setTitle(u"x"_s);
+    browser->setVisible(false);
+    browser->setVisible(true);
+    QVERIFY(browser->Visible());
+    QCOMPARE(browser->LocationName(), QString());
+    QCOMPARE(browser->Document()->formCount(), 0);
+    // Focus moving elsewhere is no news of a control without a page.
+    m_host->setFocus();
+    settle(100);
+    QCOMPARE(lost.size(), 0);
+
+    // Used again, the slot gets its page, layout, helpers and focus reports back.
+    log.events.clear();
+    QVERIFY(load(browser, log, u"/b"_s));
+    QVERIFY(slot->layout());
+    auto *view = slot->findChild<QWebEngineView *>();
+    QVERIFY(view);
+    QCOMPARE(slot->layout()->indexOf(view), 0);
+    QCOMPARE(slot->findChildren<QWebEngineView *>().size(), 1);
+    QCOMPARE(slot->findChildren<QWebEngineUrlRequestInterceptor *>().size(), 1);
+    browser->SetFocus();
+    QVERIFY(spinUntil([&] { return log.has(u"GotFocus"_s); }));
+    QCOMPARE(log.events.count(u"GotFocus"_s), 1);
+    m_host->setFocus();
+    QVERIFY(spinUntil([&] { return lost.size() == 1; }));
 }
 
 void tst_EngineWebBrowser::factoryDestruction_releasesPagesFirst()

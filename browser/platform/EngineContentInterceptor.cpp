@@ -4,6 +4,7 @@
 #include "EngineStillFrames.h"
 #include "EngineWebBrowser.h"
 
+#include <QWebEnginePage>
 #include <QWebEngineUrlRequestInfo>
 
 using namespace Qt::StringLiterals;
@@ -21,8 +22,9 @@ EngineContentInterceptor::EngineContentInterceptor(const EngineWebBrowserFactory
 
 void EngineContentInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
 {
-    if (auto *browser = qobject_cast<EngineWebBrowser *>(parent()); browser && m_factory)
-        m_factory->offlineWork().pageRequested(browser->page());
+    // Each page has its own interceptor, made as its child.
+    if (auto *page = qobject_cast<QWebEnginePage *>(parent()); page && m_factory)
+        m_factory->offlineWork().pageRequested(page);
     if (m_next) {
         m_next->interceptRequest(info);
         if (info.changed())

@@ -182,6 +182,8 @@ void EngineOfflineCache::finishSave(QWebEngineDownloadRequest *download)
     const QString address = m_pending.take(part);
     m_started.remove(part);
     dropCopy(part);
+    // The profile keeps every download it reported until told otherwise.
+    download->deleteLater();
     const QString path = archivePath(address);
     bool ok = download->state() == QWebEngineDownloadRequest::DownloadCompleted
               && MhtmlArchive::looksComplete(part);

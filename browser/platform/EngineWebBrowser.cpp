@@ -52,17 +52,12 @@ EngineWebBrowser::EngineWebBrowser(EngineWebBrowserFactory *factory, QWidget *pa
     , m_factory(factory)
     , m_container(new QWidget(parent))
     , m_document(new EngineDocument(this))
-    , m_contentInterceptor(new EngineContentInterceptor(factory, nullptr, this))
 {
-    auto *layout = new QVBoxLayout(m_container);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    // The layout, the page's helpers and the focus watch come with a page:
+    // a closed tab keeps only the bare container of its slot.
     m_container->hide();
     // Showing, hiding, raising or moving a page may cover or uncover others.
     m_container->installEventFilter(this);
-    // Focus is followed application-wide: the engine replaces the widget
-    // that really holds the focus whenever it makes a new render view.
-    connect(qApp, &QApplication::focusChanged, this, &EngineWebBrowser::onFocusChanged);
 }
 
 EngineWebBrowser::~EngineWebBrowser()
@@ -92,10 +87,20 @@ bool EngineWebBrowser::ensurePage()
         return true;
     if (!m_factory || !m_container)
         return false;
+    if (!m_container->layout()) {
+        auto *layout = new QVBoxLayout(m_container);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+    }
     m_view = new QWebEngineView(m_container);
     m_page = new EnginePage(m_factory->profile(), this, m_view);
     m_factory->applyContentSettingsToPage(m_page);
-    m_page->setUrlRequestInterceptor(m_contentInterceptor);
+    // The page's own: it goes with the page.
+    m_page->setUrlRequestInterceptor(new EngineContentInterceptor(m_factory, nullptr, m_page));
+    // Focus is followed application-wide: the engine replaces the widget
+    // that really holds the focus whenever it makes a new render view.
+    m_focusWatch =
+        connect(qApp, &QApplication::focusChanged, this, &EngineWebBrowser::onFocusChanged);
     m_factory->offlineWork().watchPage(m_page);
     ++m_titleChanges;
 
@@ -155,6 +160,11 @@ void EngineWebBrowser::releasePage()
     m_view = nullptr;
     m_page = nullptr;
     delete view;
+    disconnect(m_focusWatch);
+    if (m_container) {
+        m_container->setFocusProxy(nullptr);
+        delete m_container->layout();
+    }
     if (m_factory)
         m_factory->pageReleased();
     m_loading = false;

@@ -100,7 +100,8 @@ private:
     QPointer<QWebEngineView> m_view;
     QPointer<EnginePage> m_page;
     EngineDocument *m_document;
-    EngineContentInterceptor *m_contentInterceptor;
+    // Held while there is a page.
+    QMetaObject::Connection m_focusWatch;
     PopupGate m_popups;
     // Works offline by itself, whatever the profile's state.
     bool m_offline = false;
