@@ -3,7 +3,7 @@
 // both with the median of the per-pair ratios as a markdown table.
 //
 //   velmora-bench [--quick] [--runs N] [--idle S] [--no-thousand] [--only PROGRAM]
-//                 [--input-only] [--start-only]
+//                 [--input-only] [--start-only] [--sections-only]
 //
 // Tab switch and session loading are driven by clicks and keys (xdotool);
 // the rest by the start page's scripts.
@@ -55,6 +55,8 @@ struct Options
     bool inputOnly = false;
     // Only start-up and the memory of one tab.
     bool startOnly = false;
+    // Only the sections after the comparison (settings store, offline work).
+    bool sectionsOnly = false;
 };
 
 constexpr int burstSize = 20;
@@ -532,10 +534,12 @@ int main(int argc, char *argv[])
             options.startOnly = true;
         } else if (a == QStringLiteral("--input-only")) {
             options.inputOnly = true;
+        } else if (a == QStringLiteral("--sections-only")) {
+            options.sectionsOnly = true;
         } else if (a == QStringLiteral("--no-thousand")) {
             options.thousand = false;
         } else {
-            out << "usage: velmora-bench [--quick] [--runs N] [--idle S] [--no-thousand] [--only PROGRAM] [--input-only] [--start-only]"
+            out << "usage: velmora-bench [--quick] [--runs N] [--idle S] [--no-thousand] [--only PROGRAM] [--input-only] [--start-only] [--sections-only]"
                 << Qt::endl;
             return 2;
         }
@@ -545,6 +549,12 @@ int main(int argc, char *argv[])
     if (!server.isListening()) {
         out << "no local port for the benchmark server" << Qt::endl;
         return 1;
+    }
+    if (options.sectionsOnly) {
+        velmora::bench::printSettingsBench(out);
+        runOfflineBench(out);
+        out.flush();
+        return 0;
     }
     const QString before = loadAverage();
     out << "Velmora against the bare engine, " << options.runs << " run(s) each, alternating; "
