@@ -172,7 +172,6 @@ void EngineWebBrowser::releasePage()
     m_reloading = false;
     m_swallowing = false;
     m_blankPending = false;
-    ++m_loadRequests;
     m_cancelled.clear();
     m_documentTitle.clear();
 }
@@ -229,11 +228,10 @@ void EngineWebBrowser::Navigate2(const QString &text)
         if (cancel || !m_page)
             return;
     }
-    const quint64 request = ++m_loadRequests;
     if (url == QUrl(u"about:blank"_s) && m_page->url().isEmpty() && !m_loading) {
         m_blankPending = true;
-        QTimer::singleShot(0, this, [this, request] {
-            if (m_page && m_blankPending && request == m_loadRequests) {
+        QTimer::singleShot(0, this, [this] {
+            if (m_page && m_blankPending) {
                 m_blankPending = false;
                 m_page->load(QUrl(u"about:blank"_s));
             }
@@ -403,7 +401,6 @@ void EngineWebBrowser::onNewWindowRequested(QWebEngineNewWindowRequest &request)
     }
     if (!target || target->m_factory != m_factory || !target->ensurePage())
         return;
-    ++target->m_loadRequests;
     target->m_blankPending = false;
     request.openIn(target->m_page);
 }

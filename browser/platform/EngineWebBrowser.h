@@ -125,7 +125,6 @@ private:
     // A fresh page already shows an empty document: its blank load waits a
     // turn of the event loop and is dropped when an address or a new
     // window's page comes first, sparing the renderer a whole navigation.
-    quint64 m_loadRequests = 0;
     bool m_blankPending = false;
 };
 
