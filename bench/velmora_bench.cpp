@@ -21,7 +21,7 @@
 #include "ProcessTree.h"
 #include "Clicks.h"
 
-#include "Services.h"
+#include "EngineSetup.h"
 #include "SessionFiles.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // a tab widget of engine views, pop-ups as tabs that become current, the same engine
 // flags and the same kind of profile (named, persistent, disk cache).
 
-#include "Services.h"
+#include "EngineSetup.h"
 
 #include <QApplication>
 #include <QDir>

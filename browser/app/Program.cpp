@@ -15,7 +15,7 @@
 #include "Steps.h"
 #include "TabHelpers.h"
 #include "FavoritesStore.h"
-#include "platform/ShellFavorites.h"
+#include "ShellFavorites.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Services.h"
+#include "Services.h"
 
 #include <QList>
 #include <QPointer>

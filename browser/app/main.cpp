@@ -1,6 +1,8 @@
 #include "AppIcon.h"
 #include "EndSignals.h"
+#include "EngineSetup.h"
 #include "Program.h"
+#include "RealServices.h"
 #include "UnloadMode.h"
 
 #include <QApplication>

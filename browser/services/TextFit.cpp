@@ -1,6 +1,6 @@
 #include "TextFit.h"
 
-#include "QtDialogs.h"
+#include "TitleRoom.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

@@ -112,15 +112,6 @@ QString toDialogFilter(const QString &filter)
     return entries.join(";;"_L1);
 }
 
-int titleRoom(const QString &title)
-{
-    // The title bar's own font is the window manager's; take the bold
-    // interface font as its measure, plus room for the icon and buttons.
-    QFont font = QApplication::font();
-    font.setBold(true);
-    return QFontMetrics(font).horizontalAdvance(title) + 140;
-}
-
 void makeRoomForTitle(QMessageBox &box)
 {
     auto *grid = qobject_cast<QGridLayout *>(box.layout());

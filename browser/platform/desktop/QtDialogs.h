@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Services.h"
+#include "TitleRoom.h"
 
 class QMessageBox;
 
@@ -28,9 +29,6 @@ public:
 // "Description (*.a *.b);;All (*.*)". A text without "|" is kept as it is.
 QString toDialogFilter(const QString &filter);
 
-// The width a window needs to show title in its title bar, with its icon
-// and buttons.
-int titleRoom(const QString &title);
 // Widens a message box to at least its title's room.
 void makeRoomForTitle(QMessageBox &box);
 

@@ -1,4 +1,5 @@
 #include "TestPictures.h"
+#include "EngineSetup.h"
 #include "EngineWebBrowser.h"
 #include "EventLoop.h"
 #include "HttpServer.h"

@@ -2,7 +2,7 @@
 #include "Language.h"
 #include "RuntimeError.h"
 #include "RuntimeFiles.h"
-#include "support/TestEnvironment.h"
+#include "TestEnvironment.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,4 +1,5 @@
-#include "EngineStillFrames.h"
+#include "RealServices.h"
+
 #include "EngineOfflineCache.h"
 #include "EngineOfflineWork.h"
 #include "EngineWebBrowser.h"
@@ -49,24 +50,6 @@ Services makeRealServices()
     services.registry = std::move(registry);
     services.favorites = std::make_unique<DesktopShellFavorites>();
     return services;
-}
-
-} // namespace velmora::platform
-
-namespace velmora::platform {
-
-void prepareEngine()
-{
-    EngineStillFrames::registerScheme();
-    // Every tab would otherwise get a renderer process of its own; a browser
-    // that keeps hundreds of tabs open shares a few instead.
-    EngineOfflineWork::registerSchemes();
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    if (!flags.contains("--renderer-process-limit")) {
-        flags += flags.isEmpty() ? "" : " ";
-        flags += "--renderer-process-limit=12";
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
-    }
 }
 
 } // namespace velmora::platform

@@ -137,10 +137,4 @@ struct Services
     std::unique_ptr<Registry> registry;
 };
 
-// Services over the real engine, desktop and files.
-Services makeRealServices();
-// Settings of the web engine that must be made before the application object
-// exists.
-void prepareEngine();
-
 } // namespace velmora::platform
