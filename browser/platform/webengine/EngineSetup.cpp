@@ -1,5 +1,6 @@
 #include "EngineSetup.h"
 
+#include "EngineBlankWindows.h"
 #include "EngineOfflineWork.h"
 #include "EngineStillFrames.h"
 
@@ -14,6 +15,7 @@ void prepareEngine()
     // Every tab would otherwise get a renderer process of its own; a browser
     // that keeps hundreds of tabs open shares a few instead.
     EngineOfflineWork::registerSchemes();
+    EngineBlankWindows::registerScheme();
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     if (!flags.contains("--renderer-process-limit")) {
         flags += flags.isEmpty() ? "" : " ";

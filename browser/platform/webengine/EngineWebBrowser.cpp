@@ -1,4 +1,5 @@
 #include "EngineWebBrowser.h"
+#include "EngineBlankWindows.h"
 #include "EngineContentInterceptor.h"
 
 #include "EngineErrorPage.h"
@@ -172,6 +173,7 @@ void EngineWebBrowser::releasePage()
     m_reloading = false;
     m_swallowing = false;
     m_blankPending = false;
+    endBlankGuard();
     m_cancelled.clear();
     m_documentTitle.clear();
 }
@@ -403,6 +405,67 @@ void EngineWebBrowser::onNewWindowRequested(QWebEngineNewWindowRequest &request)
         return;
     target->m_blankPending = false;
     request.openIn(target->m_page);
+    if (EngineBlankWindows::leavesEmpty(request.requestedUrl()))
+        target->guardBlankWindow();
+}
+
+void EngineWebBrowser::guardBlankWindow()
+{
+    m_blankGuarded = true;
+    m_blankToken = m_factory->blankWindows().issue();
+    // A real navigation makes the engine ready too, at the cost of what the
+    // opener wrote: the way out when the frame never loads.
+    m_blankDeadline.setRemainingTime(3000);
+    if (!m_blankPoll) {
+        m_blankPoll = new QTimer(this);
+        m_blankPoll->setSingleShot(true);
+        m_blankPoll->setInterval(15);
+        connect(m_blankPoll, &QTimer::timeout, this, &EngineWebBrowser::pollBlankWindow);
+    }
+    m_factory->scheduleOcclusionCheck();
+    pollBlankWindow();
+}
+
+void EngineWebBrowser::pollBlankWindow()
+{
+    if (!m_page || !m_blankGuarded || m_blankToken.isEmpty())
+        return;
+    if (m_blankDeadline.hasExpired()) {
+        m_factory->blankWindows().revoke(m_blankToken);
+        m_blankToken.clear();
+        connect(m_page, &QWebEnginePage::loadFinished, this, [this] { endBlankGuard(); },
+                Qt::SingleShotConnection);
+        m_page->setUrl(QUrl(u"about:blank"_s));
+        return;
+    }
+    // One question at a time: a busy renderer gets no queue of them.
+    const QPointer<EngineWebBrowser> self(this);
+    const QPointer<EnginePage> page(m_page);
+    m_page->runJavaScript(EngineBlankWindows::primeScript(m_blankToken),
+                          QWebEngineScript::ApplicationWorld,
+                          [self, page](const QVariant &done) {
+                              if (!self || !page || self->m_page != page || !self->m_blankGuarded)
+                                  return;
+                              if (done.toBool())
+                                  self->endBlankGuard();
+                              else
+                                  self->m_blankPoll->start();
+                          });
+}
+
+void EngineWebBrowser::endBlankGuard()
+{
+    if (!m_blankGuarded)
+        return;
+    m_blankGuarded = false;
+    if (m_blankPoll)
+        m_blankPoll->stop();
+    if (m_factory) {
+        if (!m_blankToken.isEmpty())
+            m_factory->blankWindows().revoke(m_blankToken);
+        m_factory->scheduleOcclusionCheck();
+    }
+    m_blankToken.clear();
 }
 
 void EngineWebBrowser::Stop()

@@ -7,6 +7,7 @@
 #include "Services.h"
 #include "WebBrowser.h"
 
+#include <QDeadlineTimer>
 #include <QList>
 #include <QPointer>
 #include <QUrl>
@@ -21,6 +22,7 @@ class QTimer;
 
 namespace velmora::platform {
 
+class EngineBlankWindows;
 class EngineContentInterceptor;
 class EngineDocument;
 class EnginePage;
@@ -93,6 +95,11 @@ private:
     void onNewWindowRequested(QWebEngineNewWindowRequest &request);
     void onFocusChanged(QWidget *old, QWidget *now);
     void refreshDocumentTitle();
+    // A window opened empty stays hidden from the engine until it is safe to
+    // paint (see EngineBlankWindows).
+    void guardBlankWindow();
+    void pollBlankWindow();
+    void endBlankGuard();
 
     // Cleared when the factory goes: no page can be made after that.
     EngineWebBrowserFactory *m_factory;
@@ -126,6 +133,12 @@ private:
     // turn of the event loop and is dropped when an address or a new
     // window's page comes first, sparing the renderer a whole navigation.
     bool m_blankPending = false;
+    // While set, the view is kept hidden: the window was opened empty and
+    // is not yet safe to paint.
+    bool m_blankGuarded = false;
+    QString m_blankToken;
+    QTimer *m_blankPoll = nullptr;
+    QDeadlineTimer m_blankDeadline;
 };
 
 // Makes engine controls that share one persistent profile ("olk_Browser",
@@ -166,6 +179,7 @@ public:
     void setOfflinePage(std::function<QString(const QString &address)> page) override;
     std::shared_ptr<EngineOfflineCache> offlineCache() const { return m_offlineCache; }
     EngineOfflineWork &offlineWork() const { return *m_offlineWork; }
+    EngineBlankWindows &blankWindows() { return *m_blankWindows; }
 
 private:
     void applyContentSettingsToProfile();
@@ -179,6 +193,7 @@ private:
     ContentSettings m_content;
     std::shared_ptr<EngineOfflineCache> m_offlineCache;
     std::unique_ptr<EngineOfflineWork> m_offlineWork;
+    std::unique_ptr<EngineBlankWindows> m_blankWindows;
 };
 
 } // namespace velmora::platform

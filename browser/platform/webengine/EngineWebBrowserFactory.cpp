@@ -1,4 +1,5 @@
 #include "EngineWebBrowser.h"
+#include "EngineBlankWindows.h"
 
 #include "CacheAddress.h"
 #include "EngineOfflineCache.h"
@@ -23,6 +24,7 @@ namespace velmora::platform {
 EngineWebBrowserFactory::EngineWebBrowserFactory(std::shared_ptr<EngineOfflineCache> cache)
     : m_offlineCache(cache ? std::move(cache) : std::make_shared<EngineOfflineCache>())
     , m_offlineWork(std::make_unique<EngineOfflineWork>(m_offlineCache))
+    , m_blankWindows(std::make_unique<EngineBlankWindows>())
 {
     // A control working offline by itself keeps the pages it shows or goes
     // to off the network.
@@ -110,7 +112,7 @@ void EngineWebBrowserFactory::scheduleOcclusionCheck()
                 QWebEngineView *view = m_browsers.at(i)->m_view;
                 if (!view)
                     continue;
-                bool hidden = covered.at(i);
+                bool hidden = covered.at(i) || m_browsers.at(i)->m_blankGuarded;
                 if (!hidden && view->isHidden()
                     && !windowOnScreen(view, [this] { scheduleOcclusionCheck(); }))
                     hidden = true;
@@ -135,6 +137,7 @@ QWebEngineProfile *EngineWebBrowserFactory::profile()
 {
     if (!m_profile) {
         EngineOfflineWork::registerSchemes();
+        EngineBlankWindows::registerScheme();
         const QString root = storagePath();
         QDir().mkpath(root);
         m_profile = new QWebEngineProfile(u"olk_Browser"_s);
@@ -147,6 +150,7 @@ QWebEngineProfile *EngineWebBrowserFactory::profile()
         m_offlineWork->install(m_profile);
         routeDownloads(m_profile);
         installNotifications();
+        m_blankWindows->install(m_profile);
     }
     return m_profile;
 }
