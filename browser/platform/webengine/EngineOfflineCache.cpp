@@ -39,6 +39,19 @@ QString addressForm(const QString &address)
     return cacheForm(address);
 }
 
+// The errno an interrupted save stands for, or 0 when the disk was not the cause.
+int engineWriteError(QWebEngineDownloadRequest::DownloadInterruptReason reason)
+{
+    using R = QWebEngineDownloadRequest;
+    switch (reason) {
+    case R::FileNoSpace: return ENOSPC;
+    case R::FileAccessDenied: return EACCES;
+    case R::FileTooLarge: return EFBIG;
+    case R::FileFailed: return EIO;
+    default: return 0;
+    }
+}
+
 bool isWebAddress(const QUrl &url)
 {
     return url.scheme() == "http"_L1 || url.scheme() == "https"_L1;
@@ -130,8 +143,13 @@ void EngineOfflineCache::snapshot(QWebEnginePage *page)
 bool EngineOfflineCache::saveArchive(QWebEnginePage *page, const QString &address)
 {
     const QString path = archivePath(address);
-    if (path.isEmpty() || !QDir().mkpath(m_folder))
+    if (path.isEmpty())
         return false;
+    if (const WriteOutcome made = makeFolder(m_folder); !made) {
+        if (m_failures)
+            m_failures->note(DataFile::PageCache, m_folder, made);
+        return false;
+    }
     const QString part = path + u'.'
                          + QString::number(QRandomGenerator::global()->generate64(), 36)
                          + ".part"_L1;
@@ -188,11 +206,19 @@ void EngineOfflineCache::finishSave(QWebEngineDownloadRequest *download)
     bool ok = download->state() == QWebEngineDownloadRequest::DownloadCompleted
               && MhtmlArchive::looksComplete(part);
     if (ok) {
-        QFile::remove(path);
-        ok = QFile::rename(part, path);
-    }
-    if (!ok)
+        // The archive replaces the old one only once it is flushed whole.
+        const WriteOutcome placed = putInPlace(part, path, -1);
+        ok = placed.ok;
+        if (m_failures)
+            m_failures->note(DataFile::PageCache, path, placed);
+    } else {
         QFile::remove(part);
+        if (m_failures) {
+            if (const int error = engineWriteError(download->interruptReason()))
+                m_failures->note(DataFile::PageCache, path,
+                                 WriteOutcome{false, error, "save", false});
+        }
+    }
     const QString form = addressForm(address);
     m_recent.removeIf([&](const Opened &opened) { return opened.page == form; });
     if (ok)

@@ -1,4 +1,5 @@
 #include "EngineWebBrowser.h"
+#include "WholeFile.h"
 
 #include "CacheAddress.h"
 #include "EngineOfflineCache.h"
@@ -136,7 +137,7 @@ QWebEngineProfile *EngineWebBrowserFactory::profile()
     if (!m_profile) {
         EngineOfflineWork::registerSchemes();
         const QString root = storagePath();
-        QDir().mkpath(root);
+        makeFolder(root);
         m_profile = new QWebEngineProfile(u"olk_Browser"_s);
         m_profile->setPersistentStoragePath(root);
         m_profile->setCachePath(QDir(root).filePath(u"cache"_s));
