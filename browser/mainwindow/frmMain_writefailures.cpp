@@ -59,8 +59,10 @@ QString frmMain::writeFailureText(const platform::WriteFailure &failure) const
 {
     const services::Language &lang = m_program.language();
     const QString name = QFileInfo(failure.path).fileName();
-    QString text = lang.own(u"Не удалось сохранить %1 (%2): %3.", u"Could not save %1 (%2): %3.")
-                       .arg(kindText(lang, failure.kind), name,
+    // The kind stands in brackets, so it needs no grammatical case.
+    QString text = lang.own(u"Не удалось сохранить файл %1 (%2): %3.",
+                            u"Could not save the file %1 (%2): %3.")
+                       .arg(name, kindText(lang, failure.kind),
                             reasonText(lang, failure.outcome.error));
     if (!failure.outcome.replaced)
         text += u' ' + lang.own(u"Прежнее содержимое файла не изменилось.",

@@ -66,12 +66,27 @@ class tst_MainWindowDataFiles : public QObject
     Q_OBJECT
 
 private slots:
+    void fullDiskKeepsHistoryAndSettings_data();
     void fullDiskKeepsHistoryAndSettings();
     void dataFilesAreTheOwnersAlone();
 };
 
+void tst_MainWindowDataFiles::fullDiskKeepsHistoryAndSettings_data()
+{
+    QTest::addColumn<QByteArray>("language");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("English") << QByteArray("English") << u"address history"_s
+                             << u"the disk is full"_s;
+    QTest::newRow("Russian") << QByteArray("Russian") << u"история адресов"_s
+                             << u"на диске нет места"_s;
+}
+
 void tst_MainWindowDataFiles::fullDiskKeepsHistoryAndSettings()
 {
+    QFETCH(QByteArray, language);
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
     auto fx = std::make_unique<ProgramFixture>();
     auto programDisk = std::make_unique<SmallDisk>(fx->env.programDir());
     if (!programDisk->mounted())
@@ -84,7 +99,7 @@ void tst_MainWindowDataFiles::fullDiskKeepsHistoryAndSettings()
     const QString settingsFile = fx->program().settings().filePath();
     const QByteArray history = "\"a.example\"\r\n\"b.example\"\r\n\"c.example\"\r\n";
     const QByteArray settings =
-        "[general]\r\nlanguage=English\r\nmemMess=True\r\nFavorites=True\r\n";
+        "[general]\r\nlanguage=" + language + "\r\nmemMess=True\r\nFavorites=True\r\n";
     writeBytes(historyFile, history);
     writeBytes(settingsFile, settings);
 
@@ -103,8 +118,7 @@ void tst_MainWindowDataFiles::fullDiskKeepsHistoryAndSettings()
     // Told once, in the interface language, however many saves failed.
     QTRY_COMPARE_WITH_TIMEOUT(boxesNaming(fx->dialogs(), u"WebHis.dat"_s), 1, 5000);
     const QString told = fx->dialogs().msgCalls.last().text;
-    QVERIFY2(told.contains(u"address history"_s) && told.contains(u"the disk is full"_s),
-             qPrintable(told));
+    QVERIFY2(told.contains(kind) && told.contains(reason), qPrintable(told));
 
     fx->program().closeFromOutside(mainwindow::unload::AppTaskManager);
     QTRY_COMPARE_WITH_TIMEOUT(fx->system().exitCodes, QList<int>{0}, 5000);
