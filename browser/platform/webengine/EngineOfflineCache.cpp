@@ -18,7 +18,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <sys/statvfs.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -30,6 +32,8 @@ namespace {
 constexpr int RecentArchives = 8;
 constexpr qsizetype RecentBytes = 256LL * 1024 * 1024;
 constexpr int SaveStartLimitMs = 10000;
+// Less free room than this beside a save that failed: the disk was full.
+constexpr qint64 NearlyFullBytes = 1024 * 1024;
 // A copy is loaded as data, which the engine takes up to 2 MB of once
 // encoded; a larger document is saved from the live page.
 constexpr qsizetype CopyLimitBytes = 1500 * 1024;
@@ -39,8 +43,11 @@ QString addressForm(const QString &address)
     return cacheForm(address);
 }
 
-// The errno an interrupted save stands for, or 0 when the disk was not the cause.
-int engineWriteError(QWebEngineDownloadRequest::DownloadInterruptReason reason)
+// The errno a failed save stands for, or 0 when the disk was not the cause.
+// The engine gives a page save that could not write its file no reason of
+// its own (it reports a shutdown), so the folder itself is asked.
+int engineWriteError(QWebEngineDownloadRequest::DownloadInterruptReason reason,
+                     const QString &folder)
 {
     using R = QWebEngineDownloadRequest;
     switch (reason) {
@@ -48,8 +55,16 @@ int engineWriteError(QWebEngineDownloadRequest::DownloadInterruptReason reason)
     case R::FileAccessDenied: return EACCES;
     case R::FileTooLarge: return EFBIG;
     case R::FileFailed: return EIO;
-    default: return 0;
+    default: break;
     }
+    const QByteArray name = QFile::encodeName(folder);
+    if (::access(name.constData(), W_OK) != 0)
+        return EACCES;
+    struct statvfs disk = {};
+    if (::statvfs(name.constData(), &disk) == 0
+        && qint64(disk.f_bavail) * qint64(disk.f_frsize) < NearlyFullBytes)
+        return ENOSPC;
+    return 0;
 }
 
 bool isWebAddress(const QUrl &url)
@@ -214,7 +229,8 @@ void EngineOfflineCache::finishSave(QWebEngineDownloadRequest *download)
     } else {
         QFile::remove(part);
         if (m_failures) {
-            if (const int error = engineWriteError(download->interruptReason()))
+            const int error = engineWriteError(download->interruptReason(), m_folder);
+            if (error != 0)
                 m_failures->note(DataFile::PageCache, path,
                                  WriteOutcome{false, error, "save", false});
         }
