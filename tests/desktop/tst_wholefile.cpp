@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace velmora::platform;
 using namespace Qt::StringLiterals;
@@ -56,6 +57,7 @@ private slots:
     void modeOfNewAndExistingFiles_data();
     void modeOfNewAndExistingFiles();
     void symbolicLinkStaysALink();
+    void ownerOfAnExistingFileKept();
     void keepingAnExistingFile();
     void missingFolderFails();
     void fullDiskKeepsOldBytes_data();
@@ -115,6 +117,24 @@ void tst_WholeFile::symbolicLinkStaysALink()
     QVERIFY(writeWholeFile(link, "new"));
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(bytesOf(target), QByteArray("new"));
+}
+
+// Root writing a user's file (a start with sudo) leaves it the user's.
+void tst_WholeFile::ownerOfAnExistingFileKept()
+{
+    if (::geteuid() != 0)
+        QSKIP("giving a file to another user needs root");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"WebHis.dat"_s);
+    writeBytes(path, "old");
+    const QByteArray name = QFile::encodeName(path);
+    QCOMPARE(::chown(name.constData(), 65534, 65534), 0);
+    QVERIFY(writeWholeFile(path, "new"));
+    struct stat info = {};
+    QCOMPARE(::stat(name.constData(), &info), 0);
+    QCOMPARE(int(info.st_uid), 65534);
+    QCOMPARE(int(info.st_gid), 65534);
+    QCOMPARE(bytesOf(path), QByteArray("new"));
 }
 
 void tst_WholeFile::keepingAnExistingFile()

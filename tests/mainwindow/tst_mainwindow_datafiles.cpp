@@ -100,8 +100,11 @@ void tst_MainWindowDataFiles::fullDiskKeepsHistoryAndSettings()
     const QByteArray history = "\"a.example\"\r\n\"b.example\"\r\n\"c.example\"\r\n";
     const QByteArray settings =
         "[general]\r\nlanguage=" + language + "\r\nmemMess=True\r\nFavorites=True\r\n";
+    const QString autosaveFile = fx->program().folder().file(u"autosave.btl"_s);
+    const QByteArray autosave = "\"http://saved.example/\"\r\n";
     writeBytes(historyFile, history);
     writeBytes(settingsFile, settings);
+    writeBytes(autosaveFile, autosave);
 
     frmMain &w = fx->start();
     w.CAutosave->setChecked(true);
@@ -124,7 +127,7 @@ void tst_MainWindowDataFiles::fullDiskKeepsHistoryAndSettings()
     QTRY_COMPARE_WITH_TIMEOUT(fx->system().exitCodes, QList<int>{0}, 5000);
     QCOMPARE(bytesOf(historyFile), history);
     QCOMPARE(bytesOf(settingsFile), settings);
-    QVERIFY(!QFile::exists(fx->program().folder().file(u"autosave.btl"_s)));
+    QCOMPARE(bytesOf(autosaveFile), autosave);
     // Nothing half-written is left beside them.
     QCOMPARE(QDir(QFileInfo(settingsFile).path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{u"olk_Browser.conf"_s});

@@ -45,13 +45,21 @@ QString resolved(const QString &path)
     return info.absoluteFilePath();
 }
 
-// The mode the new bytes get: the old file's, or the owner's alone.
-mode_t modeFor(const QByteArray &target)
+// The new bytes get the old file's mode and, where allowed, its owner; a
+// new file is the owner's alone.
+bool takeOverMode(int fd, const QByteArray &target)
 {
     struct stat info = {};
-    if (::stat(target.constData(), &info) == 0 && S_ISREG(info.st_mode))
-        return info.st_mode & 07777;
-    return PrivateFile;
+    if (::stat(target.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return ::fchmod(fd, PrivateFile) == 0;
+    struct stat own = {};
+    if (::fstat(fd, &own) == 0 && (own.st_uid != info.st_uid || own.st_gid != info.st_gid)) {
+        const int saved = errno;
+        // Only root may give a file away; anyone else keeps it as theirs.
+        [[maybe_unused]] const int ignored = ::fchown(fd, info.st_uid, info.st_gid);
+        errno = saved;
+    }
+    return ::fchmod(fd, info.st_mode & 07777) == 0;
 }
 
 int closeKeepingErrno(int fd)
@@ -132,7 +140,7 @@ WriteOutcome finish(int fd, const QByteArray &temporary, const QByteArray &targe
         removeKeepingErrno(temporary);
         return outcome;
     };
-    if (::fchmod(fd, modeFor(target)) != 0)
+    if (!takeOverMode(fd, target))
         return fail("chmod");
     if (::fsync(fd) != 0)
         return fail("fsync");
