@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <cerrno>
 #include <sys/stat.h>
 
 using namespace velmora;
@@ -69,6 +70,7 @@ private slots:
     void fullDiskKeepsHistoryAndSettings_data();
     void fullDiskKeepsHistoryAndSettings();
     void dataFilesAreTheOwnersAlone();
+    void failuresMeanwhileJoinOneMessage();
 };
 
 void tst_MainWindowDataFiles::fullDiskKeepsHistoryAndSettings_data()
@@ -159,6 +161,33 @@ void tst_MainWindowDataFiles::dataFilesAreTheOwnersAlone()
     }
     QCOMPARE(modeOf(settingsFile), 0600);
     QCOMPARE(modeOf(QFileInfo(settingsFile).path()), 0700);
+}
+
+// Failures raised before the window got to tell the first are told with it,
+// in one message; a kind already told is not told again.
+void tst_MainWindowDataFiles::failuresMeanwhileJoinOneMessage()
+{
+    ProgramFixture fx;
+    fx.start();
+    const qsizetype before = fx.dialogs().msgCalls.size();
+    platform::WriteFailures &failures = fx.program().writeFailures();
+    const platform::WriteOutcome full{false, ENOSPC, "write", false};
+    failures.note(platform::DataFile::AddressHistory, u"/p/WebHis.dat"_s, full);
+    failures.note(platform::DataFile::Settings, u"/c/olk_Browser.conf"_s, full);
+    failures.note(platform::DataFile::AddressHistory, u"/p/WebHis.dat"_s, full);
+    QTRY_COMPARE_WITH_TIMEOUT(fx.dialogs().msgCalls.size(), before + 1, 5000);
+    const QString text = fx.dialogs().msgCalls.last().text;
+    QVERIFY2(text.contains(u"WebHis.dat"_s) && text.contains(u"olk_Browser.conf"_s),
+             qPrintable(text));
+    QCOMPARE(text.count(u"WebHis.dat"_s), 1);
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    QCOMPARE(fx.dialogs().msgCalls.size(), before + 1);
+
+    // Once that kind was written again, its next failure is told again.
+    failures.note(platform::DataFile::AddressHistory, u"/p/WebHis.dat"_s, {});
+    failures.note(platform::DataFile::AddressHistory, u"/p/WebHis.dat"_s, full);
+    QTRY_COMPARE_WITH_TIMEOUT(fx.dialogs().msgCalls.size(), before + 2, 5000);
 }
 
 QTEST_MAIN(tst_MainWindowDataFiles)
