@@ -26,16 +26,28 @@ using namespace Qt::StringLiterals;
 
 namespace velmora {
 
+namespace {
+
+platform::Services withWriteFailures(platform::Services services)
+{
+    if (!services.writeFailures)
+        services.writeFailures = std::make_unique<platform::WriteFailures>();
+    return services;
+}
+
+} // namespace
+
 Program::Program(platform::Services services)
-    : m_platform(std::move(services)),
+    : m_platform(withWriteFailures(std::move(services))),
       m_folder(std::make_unique<services::ProgramFolder>()),
       m_settings(std::make_unique<services::SettingsStore>()),
-      m_files(std::make_unique<services::OneValueFiles>(*m_folder)),
-      m_history(std::make_unique<services::AddressHistory>(*m_folder)),
+      m_files(std::make_unique<services::OneValueFiles>(*m_folder, &writeFailures())),
+      m_history(std::make_unique<services::AddressHistory>(*m_folder, &writeFailures())),
       m_language(std::make_unique<services::Language>()),
       m_tabMaps(std::make_unique<services::TabMaps>()),
       m_qtTranslation(std::make_unique<QtTranslation>())
 {
+    m_settings->setWriteFailures(&writeFailures());
     m_language->setTwipsPerPixel(m_platform.system->twipsPerPixelX());
     if (m_platform.favorites) {
         m_platform.favorites->setTextChooser(

@@ -48,6 +48,8 @@ public:
     platform::SystemFacts &system() { return *m_platform.system; }
     platform::InternetState &internet() { return *m_platform.internet; }
     platform::WebBrowserFactory &browsers() { return *m_platform.browsers; }
+    // Where every writer of the program's files raises a failed write.
+    platform::WriteFailures &writeFailures() { return *m_platform.writeFailures; }
 
     services::ProgramFolder &folder() { return *m_folder; }
     services::SettingsStore &settings() { return *m_settings; }

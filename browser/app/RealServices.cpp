@@ -35,8 +35,12 @@ private:
 Services makeRealServices()
 {
     Services services;
+    services.writeFailures = std::make_unique<WriteFailures>();
+    WriteFailures *failures = services.writeFailures.get();
     auto browsers = std::make_unique<EngineWebBrowserFactory>();
+    browsers->offlineCache()->setWriteFailures(failures);
     auto internet = std::make_unique<FileInternetState>();
+    internet->setWriteFailures(failures);
     // Every control follows the state shared by all instances.
     browsers->followOfflineState(*internet);
     services.cache = std::make_unique<SharedInternetCache>(browsers->offlineCache());
@@ -46,6 +50,7 @@ Services makeRealServices()
     services.internet = std::move(internet);
     services.dialUp = std::make_unique<NmcliDialUp>();
     auto registry = std::make_unique<FileRegistry>();
+    registry->setWriteFailures(failures);
     registry->createFile(FileRegistry::engineInstallValues());
     services.registry = std::move(registry);
     services.favorites = std::make_unique<DesktopShellFavorites>();

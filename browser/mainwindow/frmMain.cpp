@@ -90,6 +90,7 @@ frmMain::frmMain(Program &program, QWidget *parent) : QMainWindow(parent), m_pro
 
 frmMain::~frmMain()
 {
+    m_program.writeFailures().setListener({});
     for (platform::WebBrowser *browser : Web)
         delete browser;
     Web.clear();
@@ -286,6 +287,7 @@ void frmMain::connectControls()
     connectFavorites();
     connectFormHooks();
     connectWindowCommands();
+    connectWriteFailures();
 }
 
 void frmMain::setSliderRange(int maximum)

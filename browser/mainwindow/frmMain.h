@@ -37,6 +37,7 @@ class WebBrowser;
 class WebDocument;
 class ShellFavorites;
 class WebForm;
+struct WriteFailure;
 } // namespace velmora::platform
 
 namespace velmora::services {
@@ -345,6 +346,13 @@ private:
     void connectFavorites();
     void connectFormHooks();
     void connectWindowCommands();
+
+    // Files the program could not write, told once per kind
+    // (frmMain_writefailures.cpp).
+    void connectWriteFailures();
+    void showWriteFailures();
+    QString writeFailureText(const platform::WriteFailure &failure) const;
+    QStringList m_writeFailureTexts;
 
     // Sessions and automatic saving (frmMain_sessions.cpp).
 public:

@@ -109,7 +109,8 @@ void frmMain::mnuFavImport_Click()
             != platform::MsgResult::Yes)
             return;
         const int n =
-            m_favorites->exportOldFavorites(m_program.platform().favorites->favoritesFolder());
+            m_favorites->exportOldFavorites(m_program.platform().favorites->favoritesFolder(),
+                                            &m_program.writeFailures());
         dialogs.msgBox(this, language.langText(44) + QString::number(n) + language.langText(45),
                        platform::MsgButtons::OK, platform::MsgIcon::Information,
                        language.langText(5));

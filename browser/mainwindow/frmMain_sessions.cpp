@@ -110,7 +110,10 @@ void frmMain::mnuSaveTabs_Click()
             tabs.append(tab);
         });
     }
-    step([&] { services::runtime::replaceFile(path, sessions::writeSessionFile(tabs)); });
+    step([&] {
+        services::runtime::replaceFile(path, sessions::writeSessionFile(tabs),
+                                       &m_program.writeFailures(), platform::DataFile::Session);
+    });
 }
 
 void frmMain::autosave_Timer()
@@ -129,7 +132,10 @@ void frmMain::autosave_Timer()
                 addresses.append(web(i)->LocationURL());
         });
     }
-    step([&] { services::runtime::replaceFile(path, sessions::writeTabList(addresses)); });
+    step([&] {
+        services::runtime::replaceFile(path, sessions::writeTabList(addresses),
+                                       &m_program.writeFailures(), platform::DataFile::Autosave);
+    });
 }
 
 void frmMain::mnuLoadTabs_Click()

@@ -102,7 +102,10 @@ frmHW::~frmHW() = default;
 services::cTextDataBase &frmHW::table()
 {
     if (!m_table)
+    {
         m_table = std::make_unique<services::cTextDataBase>();
+        m_table->writeFailures = &program().writeFailures();
+    }
     return *m_table;
 }
 

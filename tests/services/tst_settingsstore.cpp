@@ -31,6 +31,8 @@ private slots:
     void readNumber_data();
     void readNumber();
     void unwritableStoreFailsQuietly();
+    void anyLineEnd_data();
+    void anyLineEnd();
 
 private:
     std::unique_ptr<velmora::test::TestEnvironment> m_env;
@@ -194,7 +196,7 @@ void tst_SettingsStore::untouchedLinesKeepTheirBytes()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(),
              "; hand\r\n[general]\r\nlanguage = English\r\nWindowState=2\r\n\r\n[Favorites]\r\n"
-                 + ansiLine + "\r\n2=c&http://c/\n3=d&http://d/\n\n[Other]\nk=v\n");
+                 + ansiLine + "\r\n2=c&http://c/\r\n3=d&http://d/\r\n\r\n[Other]\r\nk=v\r\n");
     QCOMPARE(store.GetSetting(u"Favorites"_s, u"1"_s), u"Привет&http://x/"_s);
 
     // The changed line itself is written as UTF-8.
@@ -288,6 +290,57 @@ void tst_SettingsStore::unwritableStoreFailsQuietly()
     SettingsStore store(home);
     QVERIFY(!store.SaveSetting(u"general"_s, u"language"_s, u"English"_s));
     QCOMPARE(store.GetSetting(u"general"_s, u"language"_s, u"Russian"_s), u"Russian"_s);
+}
+
+void tst_SettingsStore::anyLineEnd_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after"); // once k=v is added and WindowState set to 2
+    QTest::newRow("LF") << QByteArray("[general]\nlanguage=English\nWindowState=0\n")
+                        << QByteArray("[general]\nlanguage=English\nWindowState=2\nk=v\n");
+    QTest::newRow("CR LF")
+        << QByteArray("[general]\r\nlanguage=English\r\nWindowState=0\r\n")
+        << QByteArray("[general]\r\nlanguage=English\r\nWindowState=2\r\nk=v\r\n");
+    QTest::newRow("lone CR") << QByteArray("[general]\rlanguage=English\rWindowState=0\r")
+                             << QByteArray("[general]\rlanguage=English\rWindowState=2\rk=v\r");
+    QTest::newRow("lone CR, last line unended")
+        << QByteArray("[general]\rlanguage=English\rWindowState=0")
+        << QByteArray("[general]\rlanguage=English\rWindowState=2\rk=v\r");
+    QTest::newRow("CR LF, last line unended")
+        << QByteArray("[general]\r\nlanguage=English\r\nWindowState=0")
+        << QByteArray("[general]\r\nlanguage=English\r\nWindowState=2\r\nk=v\r\n");
+    QTest::newRow("mixed, ending in a lone CR")
+        << QByteArray("[general]\r\nlanguage=English\nWindowState=0\r")
+        << QByteArray("[general]\r\nlanguage=English\nWindowState=2\rk=v\r");
+    QTest::newRow("mixed, CR LF split by a lone CR")
+        << QByteArray("[general]\r\r\nlanguage=English\n\rWindowState=0\r\n")
+        << QByteArray("[general]\r\r\nlanguage=English\n\rWindowState=2\r\nk=v\r\n");
+}
+
+void tst_SettingsStore::anyLineEnd()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    SettingsStore store(m_env->configHome());
+    QDir().mkpath(QFileInfo(store.filePath()).path());
+    {
+        QFile file(store.filePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    QCOMPARE(store.GetSetting(u"general"_s, u"language"_s), u"English"_s);
+    QCOMPARE(store.GetSetting(u"general"_s, u"WindowState"_s), u"0"_s);
+
+    QVERIFY(store.SaveSetting(u"general"_s, u"k"_s, u"v"_s));
+    QVERIFY(store.SaveSetting(u"general"_s, u"WindowState"_s, u"2"_s));
+    QFile file(store.filePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), after);
+    SettingsStore other(m_env->configHome());
+    QCOMPARE(other.GetSetting(u"general"_s, u"language"_s), u"English"_s);
+    QCOMPARE(other.GetSetting(u"general"_s, u"k"_s), u"v"_s);
+    QCOMPARE(other.GetSetting(u"general"_s, u"WindowState"_s), u"2"_s);
+    QCOMPARE(other.GetAllSettings(u"general"_s).size(), 3);
 }
 
 QTEST_GUILESS_MAIN(tst_SettingsStore)

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileSystemWatcher>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
@@ -15,7 +14,7 @@ FileInternetState::FileInternetState(const QString &folder, QObject *parent)
     , m_folder(folder)
     , m_watcher(new QFileSystemWatcher(this))
 {
-    QDir().mkpath(m_folder);
+    makeFolder(m_folder);
     // The folder is watched as well: a replacing write gives the file a new
     // identity, which a watch on the file alone does not follow.
     m_watcher->addPath(m_folder);
@@ -46,12 +45,11 @@ bool FileInternetState::isOffline() const
 
 void FileInternetState::setOffline(bool offline)
 {
-    QDir().mkpath(m_folder);
-    QSaveFile file(filePath());
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(offline ? "1\n" : "0\n");
-        file.commit();
-    }
+    const WriteOutcome made = makeFolder(m_folder);
+    if (made)
+        writeWholeFile(m_failures, DataFile::OfflineState, filePath(), offline ? "1\n" : "0\n");
+    else if (m_failures)
+        m_failures->note(DataFile::OfflineState, m_folder, made);
     watchFile();
     if (m_offline != offline) {
         m_offline = offline;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WriteFailures.h"
+
 #include "Services.h"
 
 #include <QObject>
@@ -28,6 +30,8 @@ public:
     QString filePath() const;
     // How often the file has been read (tests check that polling is free).
     int fileReads() const { return m_fileReads; }
+    // Where failed writes are raised; none by default.
+    void setWriteFailures(WriteFailures *failures) { m_failures = failures; }
 
 signals:
     void offlineChanged(bool offline);
@@ -40,6 +44,7 @@ private:
     QFileSystemWatcher *m_watcher;
     bool m_offline = false;
     int m_fileReads = 0;
+    WriteFailures *m_failures = nullptr;
 };
 
 } // namespace velmora::platform

@@ -10,7 +10,6 @@
 
 #include <QFileSystemWatcher>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -44,8 +43,11 @@ RegistryTree FileRegistry::load() const
 
 long FileRegistry::change(const std::function<long(RegistryTree &)> &edit)
 {
-    if (!QDir().mkpath(m_folder))
+    if (const WriteOutcome made = makeFolder(m_folder); !made) {
+        if (m_failures)
+            m_failures->note(DataFile::Registry, m_folder, made);
         return AccessDenied;
+    }
     const QString path = filePath();
     QLockFile lock(path + u".lock"_s);
     // A writer that holds the lock too long loses it rather than the change.
@@ -64,24 +66,21 @@ long FileRegistry::change(const std::function<long(RegistryTree &)> &edit)
     // Values that could not be read are kept beside the file, not lost.
     if (damaged && !keepDamagedCopy(path, stored))
         return AccessDenied;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(tree.toJson()) < 0 || !file.commit())
+    if (!writeWholeFile(m_failures, DataFile::Registry, path, tree.toJson()))
         return AccessDenied;
     return Success;
 }
 
 bool FileRegistry::createFile(const RegistryTree &installed)
 {
-    if (!QDir().mkpath(m_folder))
+    if (!makeFolder(m_folder))
         return false;
     const QString path = filePath();
     QLockFile lock(path + u".lock"_s);
     takeLock(lock);
     if (QFile::exists(path))
         return false;
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(installed.toJson()) >= 0
-           && file.commit();
+    return bool(writeWholeFile(path, installed.toJson(), Existing::Keep));
 }
 
 RegistryTree FileRegistry::engineInstallValues()
@@ -124,7 +123,7 @@ void FileRegistry::watch(std::function<void()> onChange)
 
 void FileRegistry::watchPaths()
 {
-    QDir().mkpath(m_folder);
+    makeFolder(m_folder);
     // The folder too: a replacing write gives the file a new identity.
     if (!m_watcher->directories().contains(m_folder) && QDir(m_folder).exists())
         m_watcher->addPath(m_folder);

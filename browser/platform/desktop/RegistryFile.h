@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WriteFailures.h"
+
 #include "RegistryTree.h"
 
 #include <QByteArray>
@@ -35,6 +37,8 @@ public:
     static RegistryTree engineInstallValues();
 
     void watch(std::function<void()> onChange) override;
+    // Where failed writes are raised; none by default.
+    void setWriteFailures(WriteFailures *failures) { m_failures = failures; }
 
 protected:
     RegistryTree load() const override;
@@ -50,6 +54,7 @@ private:
     std::unique_ptr<QFileSystemWatcher> m_watcher;
     std::unique_ptr<QTimer> m_settle;
     QByteArray m_seen;
+    WriteFailures *m_failures = nullptr;
 };
 
 } // namespace velmora::platform

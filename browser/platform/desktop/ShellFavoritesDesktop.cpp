@@ -1,6 +1,7 @@
 #include "ShellFavoritesDesktop.h"
 
 #include "ShortcutFolderModel.h"
+#include "WholeFile.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -19,7 +20,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTextBoundaryFinder>
 #include <QTreeView>
 #include <QUrl>
@@ -75,7 +75,7 @@ QByteArray desktopShortcutBytes(const QString &url)
 QString DesktopShellFavorites::favoritesFolder()
 {
     const QString folder = defaultFavoritesFolder();
-    return QDir().mkpath(folder) ? folder : QString();
+    return makeFolder(folder) ? folder : QString();
 }
 
 namespace {
@@ -129,10 +129,7 @@ void DesktopShellFavorites::AddFavorite(QWidget *owner, const QString &url, cons
                                          .arg(QFileInfo(path).completeBaseName()))
                    != QMessageBox::Yes)
             continue;
-        QSaveFile file(path);
-        const QByteArray bytes = desktopShortcutBytes(url);
-        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
-            && file.commit())
+        if (writeWholeFile(path, desktopShortcutBytes(url)))
             return;
         QMessageBox::warning(&dialog, dialog.windowTitle(),
                              text(u"Не удалось сохранить ссылку в %1", u"The link could not be saved in %1").arg(path));

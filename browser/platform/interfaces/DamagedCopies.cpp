@@ -1,7 +1,11 @@
 #include "DamagedCopies.h"
 
+#include "WholeFile.h"
+
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
 
 namespace velmora::platform {
 
@@ -20,16 +24,9 @@ bool keepDamagedCopy(const QString &path, const QByteArray &bytes)
 {
     for (int n = 1; n <= MaxCopies; ++n) {
         const QString name = damagedCopyPath(path, n);
-        QFile copy(name);
-        if (copy.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            const bool ok = copy.write(bytes) == bytes.size() && copy.flush();
-            copy.close();
-            if (!ok)
-                copy.remove();
-            return ok;
-        }
-        if (!QFileInfo::exists(name))
-            return false;
+        const WriteOutcome made = writeWholeFile(name, bytes, Existing::Keep);
+        if (made.error != EEXIST)
+            return made.ok;
         QFile existing(name);
         if (existing.open(QIODevice::ReadOnly) && existing.readAll() == bytes)
             return true;

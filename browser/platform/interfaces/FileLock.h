@@ -15,7 +15,9 @@ inline bool takeLock(QLockFile &lock)
     lock.setStaleLockTime(10000);
     QDeadlineTimer deadline(10000);
     while (!lock.tryLock(0)) {
-        if (deadline.hasExpired())
+        // Only a lock another holds is worth waiting for; one that cannot be
+        // written (a full disk) never will be.
+        if (lock.error() != QLockFile::LockFailedError || deadline.hasExpired())
             return false;
         QThread::msleep(2);
     }

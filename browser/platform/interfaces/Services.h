@@ -5,6 +5,7 @@
 #include "Registry.h"
 
 #include "ShellFavorites.h"
+#include "WriteFailures.h"
 
 #include <QString>
 #include <QStringList>
@@ -127,6 +128,8 @@ public:
 // The set of platform services one program instance works with.
 struct Services
 {
+    // First, so it outlives every service that raises to it.
+    std::unique_ptr<WriteFailures> writeFailures;
     std::unique_ptr<WebBrowserFactory> browsers;
     std::unique_ptr<Dialogs> dialogs;
     std::unique_ptr<SystemFacts> system;

@@ -18,7 +18,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <sys/statvfs.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -30,6 +32,8 @@ namespace {
 constexpr int RecentArchives = 8;
 constexpr qsizetype RecentBytes = 256LL * 1024 * 1024;
 constexpr int SaveStartLimitMs = 10000;
+// Less free room than this beside a save that failed: the disk was full.
+constexpr qint64 NearlyFullBytes = 1024 * 1024;
 // A copy is loaded as data, which the engine takes up to 2 MB of once
 // encoded; a larger document is saved from the live page.
 constexpr qsizetype CopyLimitBytes = 1500 * 1024;
@@ -37,6 +41,30 @@ constexpr qsizetype CopyLimitBytes = 1500 * 1024;
 QString addressForm(const QString &address)
 {
     return cacheForm(address);
+}
+
+// The errno a failed save stands for, or 0 when the disk was not the cause.
+// The engine gives a page save that could not write its file no reason of
+// its own (it reports a shutdown), so the folder itself is asked.
+int engineWriteError(QWebEngineDownloadRequest::DownloadInterruptReason reason,
+                     const QString &folder)
+{
+    using R = QWebEngineDownloadRequest;
+    switch (reason) {
+    case R::FileNoSpace: return ENOSPC;
+    case R::FileAccessDenied: return EACCES;
+    case R::FileTooLarge: return EFBIG;
+    case R::FileFailed: return EIO;
+    default: break;
+    }
+    const QByteArray name = QFile::encodeName(folder);
+    if (::access(name.constData(), W_OK) != 0)
+        return EACCES;
+    struct statvfs disk = {};
+    if (::statvfs(name.constData(), &disk) == 0
+        && qint64(disk.f_bavail) * qint64(disk.f_frsize) < NearlyFullBytes)
+        return ENOSPC;
+    return 0;
 }
 
 bool isWebAddress(const QUrl &url)
@@ -130,8 +158,13 @@ void EngineOfflineCache::snapshot(QWebEnginePage *page)
 bool EngineOfflineCache::saveArchive(QWebEnginePage *page, const QString &address)
 {
     const QString path = archivePath(address);
-    if (path.isEmpty() || !QDir().mkpath(m_folder))
+    if (path.isEmpty())
         return false;
+    if (const WriteOutcome made = makeFolder(m_folder); !made) {
+        if (m_failures)
+            m_failures->note(DataFile::PageCache, m_folder, made);
+        return false;
+    }
     const QString part = path + u'.'
                          + QString::number(QRandomGenerator::global()->generate64(), 36)
                          + ".part"_L1;
@@ -188,11 +221,20 @@ void EngineOfflineCache::finishSave(QWebEngineDownloadRequest *download)
     bool ok = download->state() == QWebEngineDownloadRequest::DownloadCompleted
               && MhtmlArchive::looksComplete(part);
     if (ok) {
-        QFile::remove(path);
-        ok = QFile::rename(part, path);
-    }
-    if (!ok)
+        // The archive replaces the old one only once it is flushed whole.
+        const WriteOutcome placed = putInPlace(part, path, -1);
+        ok = placed.ok;
+        if (m_failures)
+            m_failures->note(DataFile::PageCache, path, placed);
+    } else {
         QFile::remove(part);
+        if (m_failures) {
+            const int error = engineWriteError(download->interruptReason(), m_folder);
+            if (error != 0)
+                m_failures->note(DataFile::PageCache, path,
+                                 WriteOutcome{false, error, "save", false});
+        }
+    }
     const QString form = addressForm(address);
     m_recent.removeIf([&](const Opened &opened) { return opened.page == form; });
     if (ok)

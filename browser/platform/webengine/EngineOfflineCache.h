@@ -2,6 +2,7 @@
 
 #include "InternetCache.h"
 #include "MhtmlArchive.h"
+#include "WriteFailures.h"
 
 #include <QHash>
 #include <QSet>
@@ -56,6 +57,8 @@ public:
     bool holdsPart(const QString &address) const;
 
     QString archivePath(const QString &address) const;
+    // Where failed saves are raised; none by default.
+    void setWriteFailures(WriteFailures *failures) { m_failures = failures; }
     // Saves in progress (tests and the benchmark wait for them).
     int pendingSaves() const
     {
@@ -73,6 +76,7 @@ private:
 
     QString m_folder;
     qint64 m_cap;
+    WriteFailures *m_failures = nullptr;
     // Temporary path -> the address being saved.
     QHash<QString, QString> m_pending;
     // Pages whose document is being read, and copies loading.

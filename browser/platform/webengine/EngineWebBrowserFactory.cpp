@@ -1,5 +1,6 @@
 #include "EngineWebBrowser.h"
 #include "EngineBlankWindows.h"
+#include "WholeFile.h"
 
 #include "CacheAddress.h"
 #include "EngineOfflineCache.h"
@@ -139,7 +140,7 @@ QWebEngineProfile *EngineWebBrowserFactory::profile()
         EngineOfflineWork::registerSchemes();
         EngineBlankWindows::registerScheme();
         const QString root = storagePath();
-        QDir().mkpath(root);
+        makeFolder(root);
         m_profile = new QWebEngineProfile(u"olk_Browser"_s);
         m_profile->setPersistentStoragePath(root);
         m_profile->setCachePath(QDir(root).filePath(u"cache"_s));

@@ -54,9 +54,11 @@ QByteArray internetShortcutBytes(const QString &address)
            + QByteArrayLiteral("\r\n");
 }
 
-void writeInternetShortcut(const QString &path, const QString &address)
+void writeInternetShortcut(const QString &path, const QString &address,
+                           platform::WriteFailures *failures)
 {
-    runtime::replaceFile(path, internetShortcutBytes(address));
+    runtime::replaceFile(path, internetShortcutBytes(address), failures,
+                         platform::DataFile::Favorites);
 }
 
 QString decodeProfileBytes(const QByteArray &bytes)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WriteFailures.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,7 +13,8 @@ namespace velmora::services {
 // The two bare lines the export writes, each ended by CR LF, in Windows-1251.
 QByteArray internetShortcutBytes(const QString &address);
 // Creates or replaces the file. Throws RuntimeError when it cannot.
-void writeInternetShortcut(const QString &path, const QString &address);
+void writeInternetShortcut(const QString &path, const QString &address,
+                           platform::WriteFailures *failures = nullptr);
 
 // The longest value a profile read returns; longer ones are cut.
 inline constexpr int ProfileValueLimit = 2047;

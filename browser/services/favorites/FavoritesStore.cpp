@@ -134,7 +134,8 @@ int FavoritesStore::favMenuSlot(int position) const
     return inRange(position) ? m_menuSlot[static_cast<size_t>(position)] : 0;
 }
 
-int FavoritesStore::exportOldFavorites(const QString &favoritesFolder)
+int FavoritesStore::exportOldFavorites(const QString &favoritesFolder,
+                                       platform::WriteFailures *failures)
 {
     // Without a Favorites folder there is nowhere to write to.
     if (favoritesFolder.isEmpty())
@@ -151,10 +152,10 @@ int FavoritesStore::exportOldFavorites(const QString &favoritesFolder)
             const qsizetype split = value.indexOf(QLatin1Char('&'));
             if (split < 0)
                 break;
-            QDir().mkdir(target);
+            platform::makeFolder(target);
             writeInternetShortcut(QDir(target).filePath(safeFileName(value.left(split))
                                                         + QStringLiteral(".url")),
-                                  value.mid(split + 1));
+                                  value.mid(split + 1), failures);
             ++count;
         }
     } catch (const std::exception &) {

@@ -4,6 +4,10 @@
 
 #include <array>
 
+namespace velmora::platform {
+class WriteFailures;
+}
+
 namespace velmora::services {
 
 class FavoritesMenu;
@@ -51,7 +55,8 @@ public:
     int favMenuSlot(int position) const;
     // Writes every used slot as a shortcut file into the export subfolder of
     // favoritesFolder; returns how many files were written.
-    int exportOldFavorites(const QString &favoritesFolder);
+    int exportOldFavorites(const QString &favoritesFolder,
+                           platform::WriteFailures *failures = nullptr);
 
 private:
     QString slotValue(int slot) const;

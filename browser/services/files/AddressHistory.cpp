@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QPointer>
 
+#include <cerrno>
 #include <exception>
 #include <stdexcept>
 
@@ -47,7 +48,10 @@ QList<QString> recoverValues(const QByteArray &bytes)
 
 } // namespace
 
-AddressHistory::AddressHistory(const ProgramFolder &folder) : m_folder(folder) {}
+AddressHistory::AddressHistory(const ProgramFolder &folder, platform::WriteFailures *failures)
+    : m_folder(folder), m_failures(failures)
+{
+}
 
 QString AddressHistory::filePath() const
 {
@@ -113,10 +117,11 @@ void AddressHistory::loadHistory(QComboBox &Combo1)
     bool missing = false;
     const QList<QString> values = readValues(&complete, &missing);
     if (missing) {
-        // NewOnly: another instance may have written the file meanwhile.
-        QFile file(filePath());
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            file.close();
+        // Kept when there: another instance may have written it meanwhile.
+        const platform::WriteOutcome made =
+            platform::writeWholeFile(filePath(), {}, platform::Existing::Keep);
+        if (m_failures && made.error != EEXIST)
+            m_failures->note(platform::DataFile::AddressHistory, filePath(), made);
         return;
     }
     const QPointer<QComboBox> combo(&Combo1);
@@ -157,7 +162,7 @@ bool AddressHistory::saveItems(const QStringList &items)
     for (const QString &item : items)
         bytes += runtime::writeRecord({runtime::quotedAddress(item)});
     try {
-        runtime::replaceFile(filePath(), bytes);
+        runtime::replaceFile(filePath(), bytes, m_failures, platform::DataFile::AddressHistory);
         return true;
     } catch (const std::exception &) {
         return false;

@@ -9,6 +9,10 @@
 
 class QComboBox;
 
+namespace velmora::platform {
+class WriteFailures;
+}
+
 namespace velmora::services {
 
 // The address bar's list of visited hosts and its file WebHis.dat in the
@@ -26,7 +30,9 @@ namespace velmora::services {
 class AddressHistory
 {
 public:
-    explicit AddressHistory(const ProgramFolder &folder);
+    // failures: where failed writes are raised; none when null.
+    explicit AddressHistory(const ProgramFolder &folder,
+                            platform::WriteFailures *failures = nullptr);
 
     QString filePath() const;
 
@@ -58,6 +64,7 @@ private:
     bool keepDamagedFiles();
 
     ProgramFolder m_folder;
+    platform::WriteFailures *m_failures = nullptr;
     QList<QByteArray> m_damaged;  // contents of unreadable files not yet copied aside
     bool m_unopenable = false;    // the file existed but could not be opened
 };

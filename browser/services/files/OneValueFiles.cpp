@@ -12,7 +12,10 @@ QString blankPage()
 }
 } // namespace
 
-OneValueFiles::OneValueFiles(const ProgramFolder &folder) : m_folder(folder) {}
+OneValueFiles::OneValueFiles(const ProgramFolder &folder, platform::WriteFailures *failures)
+    : m_folder(folder), m_failures(failures)
+{
+}
 
 QString OneValueFiles::homePageFile() const
 {
@@ -50,7 +53,8 @@ QString OneValueFiles::getHomePage() const
 void OneValueFiles::setHomePage(const QString &address) const
 {
     step([&] {
-        runtime::replaceFile(homePageFile(), runtime::writeRecord({runtime::quotedAddress(address)}));
+        runtime::replaceFile(homePageFile(), runtime::writeRecord({runtime::quotedAddress(address)}),
+                             m_failures, platform::DataFile::HomePage);
     });
 }
 
@@ -69,7 +73,10 @@ bool OneValueFiles::getFlag(const QString &path) const
 
 void OneValueFiles::setFlag(const QString &path, bool flag) const
 {
-    step([&] { runtime::replaceFile(path, runtime::writeRecord({runtime::boolValue(flag)})); });
+    step([&] {
+        runtime::replaceFile(path, runtime::writeRecord({runtime::boolValue(flag)}), m_failures,
+                             platform::DataFile::Options);
+    });
 }
 
 bool OneValueFiles::getNewWindowMode() const

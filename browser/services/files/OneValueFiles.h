@@ -4,6 +4,10 @@
 
 #include <QString>
 
+namespace velmora::platform {
+class WriteFailures;
+}
+
 namespace velmora::services {
 
 // The four small option files of the program folder, each holding one value.
@@ -12,7 +16,8 @@ namespace velmora::services {
 class OneValueFiles
 {
 public:
-    explicit OneValueFiles(const ProgramFolder &folder);
+    // failures: where failed writes are raised; none when null.
+    explicit OneValueFiles(const ProgramFolder &folder, platform::WriteFailures *failures = nullptr);
 
     QString homePageFile() const;
     QString newWindowModeFile() const;
@@ -39,6 +44,7 @@ private:
     void setFlag(const QString &path, bool flag) const;
 
     ProgramFolder m_folder;
+    platform::WriteFailures *m_failures = nullptr;
 };
 
 } // namespace velmora::services

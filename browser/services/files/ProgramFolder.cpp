@@ -1,5 +1,7 @@
 #include "ProgramFolder.h"
 
+#include "WholeFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -69,7 +71,7 @@ QString programFolder()
         fromEnv, appDir, installed, ownWritableFolder(appDir),
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     if (folder != appDir)
-        QDir().mkpath(folder);
+        platform::makeFolder(folder);
     return folder;
 }
 

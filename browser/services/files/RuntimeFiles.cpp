@@ -5,12 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QUrl>
 
 #include <array>
+#include <cerrno>
 
 namespace velmora::services::runtime {
 
@@ -311,21 +311,21 @@ QByteArray readWholeFile(const QString &path)
     return bytes;
 }
 
+void replaceFile(const QString &path, const QByteArray &bytes, platform::WriteFailures *failures,
+                 platform::DataFile kind)
+{
+    const platform::WriteOutcome outcome = platform::writeWholeFile(failures, kind, path, bytes);
+    if (outcome)
+        return;
+    const std::string text = outcome.describe(path).toStdString();
+    if (outcome.error == ENOENT && !QFileInfo(path).dir().exists())
+        throw RuntimeError(RuntimeError::PathNotFound, "Path not found: " + text);
+    throw RuntimeError(PathFileAccess, "Path/File access error: " + text);
+}
+
 void replaceFile(const QString &path, const QByteArray &bytes)
 {
-    const std::string name = QFile::encodeName(path).toStdString();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (!QFileInfo(path).dir().exists())
-            throw RuntimeError(RuntimeError::PathNotFound, "Path not found: " + name);
-        throw RuntimeError(PathFileAccess, "Path/File access error: " + name);
-    }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        throw RuntimeError(PathFileAccess, "Cannot write " + name);
-    }
-    if (!file.commit())
-        throw RuntimeError(PathFileAccess, "Cannot replace " + name);
+    replaceFile(path, bytes, nullptr, platform::DataFile::Settings);
 }
 
 } // namespace velmora::services::runtime

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "WriteFailures.h"
+
 namespace velmora::services::runtime {
 
 // Text in the program's data files is single-byte Windows-1251.
@@ -57,8 +59,11 @@ QStringList readRawLines(const QByteArray &bytes);
 // Throws RuntimeError: FileNotFound when the file is missing, PathNotFound
 // when its folder is, and the runtime's access error (75) when it cannot be read.
 QByteArray readWholeFile(const QString &path);
-// Replaces the file in one step (temporary file, flush, rename) so readers see
-// either the old or the new contents. Throws RuntimeError on failure.
+// Replaces the file in one step (platform/WholeFile.h) so readers see either
+// the old or the new contents, and a failed write leaves the old ones. Throws
+// RuntimeError on failure; with failures set, the outcome is noted there.
 void replaceFile(const QString &path, const QByteArray &bytes);
+void replaceFile(const QString &path, const QByteArray &bytes, platform::WriteFailures *failures,
+                 platform::DataFile kind);
 
 } // namespace velmora::services::runtime

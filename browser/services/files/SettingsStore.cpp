@@ -117,6 +117,8 @@ struct SettingsFile
     // First entry line of the key in the section, or -1.
     qsizetype findEntry(qsizetype section, const QString &key) const;
     QList<QPair<QString, QString>> entries(qsizetype section) const;
+    // The line end the file uses (its first), for lines the program adds.
+    QByteArray lineEnd() const;
     // After lines were added or removed.
     void reindex() { *this = parse(bytes()); }
 };
@@ -127,20 +129,18 @@ SettingsFile SettingsFile::parse(const QByteArray &bytes)
     qsizetype from = 0;
     qsizetype current = -1;
     while (from < bytes.size()) {
-        qsizetype nl = bytes.indexOf('\n', from);
+        // CR LF, a lone LF and a lone CR each end a line.
+        qsizetype to = from;
+        while (to < bytes.size() && bytes.at(to) != '\n' && bytes.at(to) != '\r')
+            ++to;
         Line line;
-        if (nl < 0) {
-            line.raw = bytes.mid(from);
-            nl = bytes.size();
-        } else {
-            line.raw = bytes.mid(from, nl - from);
-            line.end = QByteArrayLiteral("\n");
+        line.raw = bytes.mid(from, to - from);
+        if (to < bytes.size()) {
+            const bool crlf = bytes.at(to) == '\r' && to + 1 < bytes.size()
+                              && bytes.at(to + 1) == '\n';
+            line.end = bytes.mid(to, crlf ? 2 : 1);
         }
-        if (line.raw.endsWith('\r')) {
-            line.raw.chop(1);
-            line.end.prepend('\r');
-        }
-        from = nl + 1;
+        from = to + line.end.size();
 
         const qsizetype index = file.lines.size();
         const QString text = decodeLine(line.raw);
@@ -175,6 +175,15 @@ QByteArray SettingsFile::bytes() const
     for (const Line &line : lines)
         out += line.raw + line.end;
     return out;
+}
+
+QByteArray SettingsFile::lineEnd() const
+{
+    for (const Line &line : lines) {
+        if (!line.end.isEmpty())
+            return line.end;
+    }
+    return QByteArrayLiteral("\n");
 }
 
 qsizetype SettingsFile::findSection(const QString &name) const
@@ -273,8 +282,12 @@ std::shared_ptr<const SettingsFile> SettingsStore::current() const
 bool SettingsStore::rewrite(const std::function<bool(SettingsFile &)> &change)
 {
     try {
-        if (!QDir().mkpath(QFileInfo(m_filePath).absolutePath()))
+        const QString folder = QFileInfo(m_filePath).absolutePath();
+        if (const platform::WriteOutcome made = platform::makeFolder(folder); !made) {
+            if (m_writeFailures)
+                m_writeFailures->note(platform::DataFile::Settings, folder, made);
             return false;
+        }
         // The lock only orders writers; when it cannot be had in time the
         // write still goes ahead, and is still replaced in one step.
         QLockFile lock(m_filePath + u".lock");
@@ -285,7 +298,8 @@ bool SettingsStore::rewrite(const std::function<bool(SettingsFile &)> &change)
         // Another instance may write right after this one: the next read
         // looks at the file again.
         m_cache.reset();
-        runtime::replaceFile(m_filePath, file.bytes());
+        runtime::replaceFile(m_filePath, file.bytes(), m_writeFailures,
+                             platform::DataFile::Settings);
         return true;
     } catch (const std::exception &) {
         m_cache.reset();
@@ -346,11 +360,12 @@ bool SettingsStore::SaveSetting(const QString &section, const QString &key, cons
             line.value = value;
             return true;
         }
+        const QByteArray end = file.lineEnd();
         if (!file.lines.isEmpty() && file.lines.last().end.isEmpty())
-            file.lines.last().end = QByteArrayLiteral("\n");
+            file.lines.last().end = end;
         SettingsFile::Line entry;
         entry.raw = entryBytes(key, value);
-        entry.end = QByteArrayLiteral("\n");
+        entry.end = end;
         if (s >= 0) {
             // After the section's last line, with the line end it has.
             const qsizetype after = file.sections.at(s).lines.last();
@@ -358,7 +373,7 @@ bool SettingsStore::SaveSetting(const QString &section, const QString &key, cons
             file.lines.insert(after + 1, entry);
         } else {
             SettingsFile::Line line;
-            line.end = QByteArrayLiteral("\n");
+            line.end = end;
             if (file.lines.isEmpty()) {
                 line.raw = QByteArrayLiteral("; One [section] per group, key=value per line; "
                                              "\\n \\r \\\\ \\= are escapes.");

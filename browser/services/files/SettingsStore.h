@@ -7,6 +7,10 @@
 #include <functional>
 #include <memory>
 
+namespace velmora::platform {
+class WriteFailures;
+}
+
 namespace velmora::services {
 
 namespace settings {
@@ -59,6 +63,8 @@ public:
     SettingsStore &operator=(const SettingsStore &) = delete;
 
     static QString defaultConfigHome();
+    // Where failed writes are raised; none by default.
+    void setWriteFailures(platform::WriteFailures *failures) { m_writeFailures = failures; }
     QString filePath() const { return m_filePath; }
 
     QString GetSetting(const QString &section, const QString &key,
@@ -78,6 +84,7 @@ private:
     QString m_filePath;
     mutable std::shared_ptr<const SettingsFile> m_cache;
     mutable FileStamp m_stamp;
+    platform::WriteFailures *m_writeFailures = nullptr;
 };
 
 // "True"/"False" in any case, or a number (nonzero is true); anything else,

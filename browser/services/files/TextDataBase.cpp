@@ -48,7 +48,7 @@ void cTextDataBase::Class_Initialize()
         return;
     if (!QFileInfo::exists(dataTextFile)) {
         // A first run: the file appears empty and the table keeps its cells.
-        runtime::replaceFile(dataTextFile, {});
+        runtime::replaceFile(dataTextFile, {}, writeFailures, platform::DataFile::HotWords);
         return;
     }
     runtime::ValueReader in(runtime::readWholeFile(dataTextFile));
@@ -76,7 +76,7 @@ void cTextDataBase::writeFile(int count) const
         // form, so it still opens the same page when read back.
         bytes += runtime::quoted(row[0]) + "\r\n" + runtime::quotedAddress(row[1]) + "\r\n";
     }
-    runtime::replaceFile(dataTextFile, bytes);
+    runtime::replaceFile(dataTextFile, bytes, writeFailures, platform::DataFile::HotWords);
 }
 
 void cTextDataBase::write_setting(const QString &sett1, const QString &sett2, int row, int count,

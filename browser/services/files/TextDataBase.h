@@ -4,6 +4,10 @@
 
 #include <array>
 
+namespace velmora::platform {
+class WriteFailures;
+}
+
 namespace velmora::services {
 
 // A fixed table of 1000 rows by 2 text columns whose first rows are mirrored
@@ -24,6 +28,8 @@ public:
 
     // Full path of the table file; nothing is read until the next load.
     QString dataTextFile;
+    // Where failed writes of the file are raised; none when null.
+    platform::WriteFailures *writeFailures = nullptr;
 
     // Number of rows a load reads and a write writes.
     int rowCount() const { return m_rowCount; }
