@@ -507,7 +507,7 @@ void tst_EngineOffline::leastRecentlyUsedGoFirst()
     // Room for two pages of this size.
     small->setCap(one * 5 / 2);
     // The older page is shown again: now the second is the least recently used.
-    QVERIFY(small->find(address(u"/page"_s)));
+    QVERIFY(small->findPage(address(u"/page"_s)));
     test::settle(50);
     QVERIFY(keep(u"/third"_s));
     QCOMPARE(small->findEntry(address(u"/second"_s)), ENOENT);

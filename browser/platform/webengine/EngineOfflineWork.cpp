@@ -10,6 +10,7 @@
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInfo>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 
@@ -25,6 +26,7 @@ constexpr qint64 SnapshotLimitMs = 20000;
 constexpr auto SnapshotWaitName = "velmoraSnapshotWait"_L1;
 constexpr const char *SnapshotByProperty = "velmoraSnapshotBy";
 constexpr const char *SnapshotWhenShownProperty = "velmoraSnapshotWhenShown";
+constexpr const char *PostedProperty = "velmoraPosted";
 
 bool isWeb(const QString &scheme)
 {
@@ -52,11 +54,18 @@ public:
     void interceptRequest(QWebEngineUrlRequestInfo &info) override
     {
         const QUrl url = info.requestUrl();
-        if (!isNetwork(url.scheme()))
-            return;
         const auto type = info.resourceType();
         const bool navigation = type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame
                                 || type == QWebEngineUrlRequestInfo::ResourceTypeSubFrame;
+        // An offline form is the program's own: a page may go to one, but
+        // only a page shown from the cache may ask one for a part.
+        if (isOfflineForm(url)) {
+            if (!navigation && !isOfflineForm(info.initiator()))
+                info.block(true);
+            return;
+        }
+        if (!isNetwork(url.scheme()))
+            return;
         // A control working offline by itself goes to its pages, or shows
         // one from the cache.
         const QUrl first = info.firstPartyUrl();
@@ -66,8 +75,12 @@ public:
             || (isOfflineForm(first) && m_work->servesOffline(realForm(first)));
         if (!offline)
             return;
+        const QUrl from = info.initiator();
         if (isWeb(url.scheme())
-            && (navigation || m_work->m_cache->holdsPart(url.toString()))) {
+            && (navigation
+                || (isOfflineForm(from)
+                    && m_work->m_cache->holdsPart(EngineOfflineCache::siteOf(realForm(from)),
+                                                  url.toString())))) {
             info.redirect(offlineForm(url));
             return;
         }
@@ -86,21 +99,30 @@ public:
     void requestStarted(QWebEngineUrlRequestJob *job) override
     {
         const QUrl real = realForm(job->requestUrl());
+        const QUrl from = job->initiator();
         EngineOfflineCache &cache = *m_work->m_cache;
         const QString address = real.toString();
-        // A page follows the state; a part asked for in this form belongs
-        // to a page that is shown from the cache.
-        const bool page = QFileInfo::exists(cache.archivePath(address));
-        const bool offline = m_work->servesOffline(real) || (!page && cache.holdsPart(address));
-        if (!offline) {
+        std::optional<MhtmlArchive::Part> answer;
+        if (isOfflineForm(from) && m_work->servesPartsTo(from)) {
+            // A page shown from the cache: its own parts, or another page.
+            answer = cache.findPart(EngineOfflineCache::siteOf(realForm(from)), address);
+            if (!answer)
+                answer = cache.findPage(address);
+        } else if (m_work->servesOffline(real)) {
+            // Asked for by the user, or by a page shown online: a kept page
+            // or none, never a part of one.
+            answer = cache.findPage(address);
+        } else {
+            // Online it stands for the real address, with all the engine's
+            // rules for it.
             job->redirect(real);
             return;
         }
         auto *buffer = new QBuffer(job);
         QByteArray type = "text/html";
-        if (const auto part = cache.find(address)) {
-            buffer->setData(part->body);
-            type = mimeType(part->contentType);
+        if (answer) {
+            buffer->setData(answer->body);
+            type = mimeType(answer->contentType);
         } else {
             buffer->setData(m_work->offlinePage(real));
         }
@@ -122,16 +144,22 @@ EngineOfflineWork::EngineOfflineWork(std::shared_ptr<EngineOfflineCache> cache, 
 
 EngineOfflineWork::~EngineOfflineWork() = default;
 
+QList<QByteArray> EngineOfflineWork::schemes()
+{
+    return {QByteArrayLiteral("vcache-http"), QByteArrayLiteral("vcache-https")};
+}
+
 void EngineOfflineWork::registerSchemes()
 {
-    for (const auto &[name, port] : {std::pair{"vcache-http", 80}, std::pair{"vcache-https", 443}}) {
-        const QByteArray scheme(name);
+    for (const QByteArray &scheme : schemes()) {
         if (QWebEngineUrlScheme::schemeByName(scheme).name() == scheme)
             continue;
         QWebEngineUrlScheme offline(scheme);
         offline.setSyntax(QWebEngineUrlScheme::Syntax::HostAndPort);
-        offline.setDefaultPort(port);
-        offline.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
+        offline.setDefaultPort(scheme.endsWith("https") ? 443 : 80);
+        // Not open to requests of other origins: a page of one site reads no
+        // kept part of another, as it could not read the real address.
+        offline.setFlags(QWebEngineUrlScheme::SecureScheme);
         QWebEngineUrlScheme::registerScheme(offline);
     }
 }
@@ -163,8 +191,8 @@ QUrl EngineOfflineWork::offlineForm(const QUrl &url)
 void EngineOfflineWork::install(QWebEngineProfile *profile)
 {
     profile->setUrlRequestInterceptor(m_interceptor.get());
-    profile->installUrlSchemeHandler("vcache-http", m_handler.get());
-    profile->installUrlSchemeHandler("vcache-https", m_handler.get());
+    for (const QByteArray &scheme : schemes())
+        profile->installUrlSchemeHandler(scheme, m_handler.get());
     connect(profile, &QWebEngineProfile::downloadRequested, m_cache.get(),
             &EngineOfflineCache::watchDownload);
 }
@@ -190,7 +218,8 @@ void EngineOfflineWork::watchPage(QWebEnginePage *page)
     // Keeping a page while it is hidden leaves the engine's compositor
     // working for good: a background tab is kept once it is shown.
     connect(wait, &QTimer::timeout, this, [this, page, wait] {
-        if (m_offline || !isWeb(page->url().scheme()))
+        if (m_offline || !isWeb(page->url().scheme())
+            || wait->property(PostedProperty).toStringList().contains(cacheForm(page->url().toString())))
             return;
         if (!page->isVisible()) {
             wait->setProperty(SnapshotWhenShownProperty, true);
@@ -208,10 +237,19 @@ void EngineOfflineWork::watchPage(QWebEnginePage *page)
     });
 }
 
-void EngineOfflineWork::pageRequested(QWebEnginePage *page)
+void EngineOfflineWork::pageRequested(QWebEnginePage *page, const QWebEngineUrlRequestInfo &info)
 {
     auto *wait = page ? page->findChild<QTimer *>(SnapshotWaitName, Qt::FindDirectChildrenOnly)
                       : nullptr;
+    // The answer to a form sent with POST is the user's alone: never kept.
+    if (wait && info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame) {
+        QStringList posted = wait->property(PostedProperty).toStringList();
+        const QString form = cacheForm(info.requestUrl().toString());
+        posted.removeAll(form);
+        if (info.requestMethod() != "GET")
+            posted.append(form);
+        wait->setProperty(PostedProperty, posted);
+    }
     // A page that never stops asking is saved all the same, only later.
     if (wait && wait->isActive()
         && QDateTime::currentMSecsSinceEpoch() < wait->property(SnapshotByProperty).toLongLong())
@@ -223,14 +261,20 @@ void EngineOfflineWork::setOfflinePage(std::function<QString(const QString &)> p
     m_offlinePage = std::move(page);
 }
 
-void EngineOfflineWork::setPinned(std::function<bool(const QUrl &)> pinned)
+void EngineOfflineWork::setPinned(std::function<bool(const QUrl &, bool siteOnly)> pinned)
 {
     m_pinned = std::move(pinned);
 }
 
 bool EngineOfflineWork::servesOffline(const QUrl &real) const
 {
-    return m_offline || (m_pinned && m_pinned(real));
+    return m_offline || (m_pinned && m_pinned(real, false));
+}
+
+bool EngineOfflineWork::servesPartsTo(const QUrl &initiator) const
+{
+    return isOfflineForm(initiator)
+           && (m_offline || (m_pinned && m_pinned(realForm(initiator), true)));
 }
 
 QByteArray EngineOfflineWork::offlinePage(const QUrl &real) const

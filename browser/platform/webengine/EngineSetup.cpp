@@ -1,7 +1,6 @@
 #include "EngineSetup.h"
 
 #include "EngineOfflineWork.h"
-#include "EngineStillFrames.h"
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -10,16 +9,20 @@ namespace velmora::platform {
 
 void prepareEngine()
 {
-    EngineStillFrames::registerScheme();
+    EngineOfflineWork::registerSchemes();
     // Every tab would otherwise get a renderer process of its own; a browser
     // that keeps hundreds of tabs open shares a few instead.
-    EngineOfflineWork::registerSchemes();
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     if (!flags.contains("--renderer-process-limit")) {
         flags += flags.isEmpty() ? "" : " ";
         flags += "--renderer-process-limit=12";
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
     }
+}
+
+QList<QByteArray> ownSchemes()
+{
+    return EngineOfflineWork::schemes();
 }
 
 } // namespace velmora::platform

@@ -169,7 +169,6 @@ public:
 
 private:
     void applyContentSettingsToProfile();
-    void installStillFrames();
     void installNotifications();
 
     QWebEngineProfile *m_profile = nullptr;
