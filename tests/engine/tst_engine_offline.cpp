@@ -89,6 +89,7 @@ private slots:
     void visitedPageShownOffline();
     void unvisitedAddressShowsOfflinePage();
     void keptPagesLeaveNoSaveRecords();
+    void postAnswerIsNotKept();
     void otherInstanceGoesOfflineToo();
     void onlineAgainRefreshReachesServer();
     void damagedOrUnreadableCacheHoldsNothing_data();
@@ -143,6 +144,9 @@ void tst_EngineOffline::initTestCase()
     page(u"/never"_s, u"Never Kept"_s, u"never"_s, u"/pic.png"_s);
     page(u"/fresh"_s, u"Fresh"_s, u"fresh"_s, u"/pic.png"_s);
     page(u"/damaged"_s, u"Damaged"_s, u"damaged"_s, u"/pic.png"_s);
+    m_server->setPage(u"/form"_s, u"Form"_s,
+                      u"<form method='post' action='/echo'><input name='p' value='pw'></form>"_s);
+    page(u"/echo"_s, u"Echo"_s, u"your password"_s, u"/pic.png"_s);
 
     m_language = std::make_unique<services::Language>();
     m_state = std::make_unique<FileInternetState>(m_env->configHome() + u"/olk_Browser"_s);
@@ -340,6 +344,26 @@ void tst_EngineOffline::keptPagesLeaveNoSaveRecords()
     QVERIFY(loadAndKeep(browser, u"/page"_s));
     QVERIFY(loadAndKeep(browser, u"/second"_s));
     QVERIFY(spinUntil([&] { return saveRecords() == 0; }));
+}
+
+void tst_EngineOffline::postAnswerIsNotKept()
+{
+    EngineOfflineCache &cache = *m_factory->offlineCache();
+    const QString echo = m_server->url(u"/echo"_s).toString();
+    WebBrowser *sender = makeBrowser();
+    QVERIFY(load(sender, u"/form"_s));
+    bool answered = false;
+    connect(sender, &WebBrowser::DocumentComplete, this,
+            [&](const QString &url) { answered = answered || url == echo; });
+    test::runScript(pageOf(sender), u"document.forms[0].submit()"_s);
+    QVERIFY(spinUntil([&] { return answered && !sender->Busy(); }));
+    QCOMPARE(readPage(pageOf(sender)).text, u"your password"_s);
+    // A page reached with GET at the same time is kept; the answer is not.
+    QVERIFY(loadAndKeep(makeBrowser(), u"/second"_s));
+    test::settle(1000);
+    QCOMPARE(cache.findEntry(echo), ENOENT);
+    // The same address reached with GET is.
+    QVERIFY(loadAndKeep(sender, u"/echo"_s));
 }
 
 void tst_EngineOffline::otherInstanceGoesOfflineToo()
