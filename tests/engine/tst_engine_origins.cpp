@@ -140,6 +140,7 @@ private slots:
     void probesSeeWhatAPageMayRead();
     void noSchemeOfOursReachesAnotherSite_data();
     void noSchemeOfOursReachesAnotherSite();
+    void anotherSitesPartsAskNoLogin();
 
 private:
     QUrl at(const HttpServer &server, const QString &host, const QString &path) const;
@@ -172,6 +173,7 @@ void tst_EngineOrigins::initTestCase()
     m_victim->setPage(u"/login"_s, u"Login"_s, u"<p>in</p>"_s);
     m_victim->addHeader(u"/login"_s, "Set-Cookie: vsession=VICTIM-COOKIE; SameSite=Strict; Path=/");
     m_attacker->setPage(u"/attack"_s, u"Attack"_s, AttackPage);
+    m_victim->setLogin(u"/protected"_s, "user", "password", "Victim", "<p>denied</p>");
     m_factory = std::make_unique<EngineWebBrowserFactory>();
     m_host = std::make_unique<QWidget>();
     new QVBoxLayout(m_host.get());
@@ -345,6 +347,25 @@ void tst_EngineOrigins::noSchemeOfOursReachesAnotherSite()
     // The victim's site never saw its strict cookie on a request the attacker caused.
     for (const QByteArray &head : m_victim->requestHeads())
         QVERIFY2(!head.contains("VICTIM-COOKIE"), head.constData());
+}
+
+void tst_EngineOrigins::anotherSitesPartsAskNoLogin()
+{
+    const QUrl protectedPart = at(*m_victim, VictimHost, u"/protected"_s);
+    m_attacker->setPage(u"/bait"_s, u"Bait"_s,
+                        u"<img src='%1'><script src='%1'></script>"_s.arg(protectedPart.toString()));
+    EngineWebBrowser *attacker = makeBrowser();
+    QStringList asked;
+    connect(attacker, &WebBrowser::AuthenticationRequired, this,
+            [&](const QString &site, const QString &realm) { asked << site + u' ' + realm; });
+    m_victim->resetCounts();
+    QVERIFY(load(attacker, at(*m_attacker, AttackerHost, u"/bait"_s)));
+    QVERIFY(spinUntil([&] { return m_victim->requestCount(u"/protected"_s) >= 2; }));
+    QCOMPARE(asked, QStringList());
+    // The site itself, gone to, asks.
+    attacker->Navigate2(protectedPart.toString());
+    QVERIFY(spinUntil([&] { return !asked.isEmpty(); }));
+    QCOMPARE(asked.first(), u"victim.test:%1 Victim"_s.arg(m_victim->port()));
 }
 
 int main(int argc, char **argv)

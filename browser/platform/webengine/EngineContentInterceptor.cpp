@@ -1,6 +1,7 @@
 #include "EngineContentInterceptor.h"
 
 #include "EngineOfflineWork.h"
+#include "EnginePermissions.h"
 #include "EngineWebBrowser.h"
 
 #include <QWebEnginePage>
@@ -22,8 +23,12 @@ EngineContentInterceptor::EngineContentInterceptor(const EngineWebBrowserFactory
 void EngineContentInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
 {
     // Each page has its own interceptor, made as its child.
-    if (auto *page = qobject_cast<QWebEnginePage *>(parent()); page && m_factory)
+    if (auto *page = qobject_cast<QWebEnginePage *>(parent()); page && m_factory) {
         m_factory->offlineWork().pageRequested(page, info);
+        if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame
+            || info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeSubFrame)
+            EnginePermissions::frameRequested(page, info.requestUrl());
+    }
     if (m_next) {
         m_next->interceptRequest(info);
         if (info.changed())
