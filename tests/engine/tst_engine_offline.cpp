@@ -90,6 +90,7 @@ private slots:
     void unvisitedAddressShowsOfflinePage();
     void keptPagesLeaveNoSaveRecords();
     void postAnswerIsNotKept();
+    void noStorePageIsNotKept();
     void otherInstanceGoesOfflineToo();
     void onlineAgainRefreshReachesServer();
     void damagedOrUnreadableCacheHoldsNothing_data();
@@ -133,6 +134,7 @@ void tst_EngineOffline::initTestCase()
     m_server->setResource(u"/pic2.png"_s, "image/png", velmora::test::redPng(41, 5));
     const auto page = [&](const QString &path, const QString &title, const QString &text,
                           const QString &pic) {
+        m_server->setStorable(path);
         m_server->setPage(path, title,
                           u"<link rel='stylesheet' href='/style.css'><p id='t'>"_s + text
                               + u"</p><img id='i' src='"_s + pic
@@ -366,6 +368,23 @@ void tst_EngineOffline::postAnswerIsNotKept()
     QVERIFY(loadAndKeep(sender, u"/echo"_s));
 }
 
+void tst_EngineOffline::noStorePageIsNotKept()
+{
+    EngineOfflineCache &cache = *m_factory->offlineCache();
+    // Sent with "Cache-Control: no-store", as a bank's account page is.
+    m_server->setPage(u"/account"_s, u"Account"_s, u"<p id='t'>balance</p>"_s);
+    const QString account = m_server->url(u"/account"_s).toString();
+    WebBrowser *browser = makeBrowser();
+    QVERIFY(load(browser, u"/account"_s));
+    // A page loaded at the same time and free to be stored is kept; this one is not.
+    QVERIFY(loadAndKeep(makeBrowser(), u"/second"_s));
+    test::settle(1000);
+    QCOMPARE(cache.findEntry(account), ENOENT);
+    // The same address, once its server lets it be stored, is.
+    m_server->setStorable(u"/account"_s);
+    QVERIFY(loadAndKeep(browser, u"/account"_s));
+}
+
 void tst_EngineOffline::otherInstanceGoesOfflineToo()
 {
     // Another instance sharing the configuration folder.
@@ -486,6 +505,7 @@ void tst_EngineOffline::largePagesAreKept()
         m_server->setResource(pic, "image/png", velmora::test::redPng(10 + i % 50, 5));
         body += u"<img src='"_s + pic + u"'>"_s;
     }
+    m_server->setStorable(path);
     m_server->setPage(path, u"Large"_s, body);
     WebBrowser *browser = makeBrowser();
     QVERIFY(load(browser, path, 60000));

@@ -168,6 +168,7 @@ void tst_EngineOrigins::initTestCase()
     m_local = new HttpServer(this);
     QVERIFY(m_victim->isListening() && m_attacker->isListening() && m_local->isListening());
     serveSecrets(*m_victim, "VICTIM-SECRET");
+    m_victim->setStorable(u"/page"_s);
     serveSecrets(*m_local, "LOCAL-SECRET");
     serveSecrets(*m_attacker, "ATTACKER-OWN-SECRET");
     m_victim->setPage(u"/login"_s, u"Login"_s, u"<p>in</p>"_s);

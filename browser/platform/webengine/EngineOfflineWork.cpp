@@ -6,10 +6,12 @@
 #include <QBuffer>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QPointer>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineUrlRequestInfo>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
@@ -27,6 +29,8 @@ constexpr auto SnapshotWaitName = "velmoraSnapshotWait"_L1;
 constexpr const char *SnapshotByProperty = "velmoraSnapshotBy";
 constexpr const char *SnapshotWhenShownProperty = "velmoraSnapshotWhenShown";
 constexpr const char *PostedProperty = "velmoraPosted";
+constexpr int StorableAskMs = 50;
+constexpr int StorableTries = 100;
 
 bool isWeb(const QString &scheme)
 {
@@ -225,7 +229,7 @@ void EngineOfflineWork::watchPage(QWebEnginePage *page)
             wait->setProperty(SnapshotWhenShownProperty, true);
             return;
         }
-        m_cache->snapshot(page);
+        snapshotIfStorable(page);
     });
     connect(page, &QWebEnginePage::loadStarted, wait,
             [wait] { wait->setProperty(SnapshotWhenShownProperty, false); });
@@ -234,6 +238,38 @@ void EngineOfflineWork::watchPage(QWebEnginePage *page)
             wait->setProperty(SnapshotWhenShownProperty, false);
             wait->start();
         }
+    });
+}
+
+void EngineOfflineWork::snapshotIfStorable(QWebEnginePage *page)
+{
+    // The engine's own cache holds the document unless its server said
+    // "Cache-Control: no-store": asked of the cache alone, never the network.
+    page->runJavaScript(u"(function () { var s = window.__velmoraStorable = { done: false };"
+                        u"fetch(location.href, { cache: 'only-if-cached', mode: 'same-origin' })"
+                        u".then(function (r) { s.ok = r.ok; s.done = true; },"
+                        u" function () { s.ok = false; s.done = true; }); })()"_s,
+                        QWebEngineScript::ApplicationWorld);
+    askStorable(page, page->url(), StorableTries);
+}
+
+void EngineOfflineWork::askStorable(QWebEnginePage *page, const QUrl &url, int tries)
+{
+    QTimer::singleShot(StorableAskMs, page, [this, page, url, tries] {
+        if (page->url() != url || tries <= 0)
+            return;
+        page->runJavaScript(
+            u"window.__velmoraStorable && window.__velmoraStorable.done"
+            u" ? window.__velmoraStorable.ok : null"_s,
+            QWebEngineScript::ApplicationWorld,
+            [this, guard = QPointer<QWebEnginePage>(page), url, tries](const QVariant &ok) {
+                if (!guard || guard->url() != url || m_offline)
+                    return;
+                if (ok.typeId() != QMetaType::Bool)
+                    askStorable(guard, url, tries - 1);
+                else if (ok.toBool())
+                    m_cache->snapshot(guard);
+            });
     });
 }
 

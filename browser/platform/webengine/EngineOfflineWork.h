@@ -65,6 +65,9 @@ public:
 private:
     class Interceptor;
     class Handler;
+    // Keeps the page unless it was sent not to be stored.
+    void snapshotIfStorable(QWebEnginePage *page);
+    void askStorable(QWebEnginePage *page, const QUrl &url, int tries);
     bool servesOffline(const QUrl &real) const;
     // A page shown from the cache (its origin, an offline form) gets its parts.
     bool servesPartsTo(const QUrl &initiator) const;
