@@ -22,9 +22,11 @@ class EngineOfflineCache;
 // reaches the network: a page's navigation is turned to its offline form
 // ("vcache-http://..."), which the handler answers from the page cache, or
 // with a page telling that the address is not held; parts of a held page
-// are turned the same way; anything else is blocked. Online, an offline
-// form leads back to the real address, so a tab shown from the cache comes
-// alive with a refresh.
+// are turned the same way; anything else is blocked. A part is served only
+// to a kept page of its own site shown from the cache, while offline; any
+// other page gets kept pages at most, each in its own origin. Online, an
+// offline form leads back to the real address, so a tab shown from the
+// cache comes alive with a refresh.
 class EngineOfflineWork final : public QObject
 {
     Q_OBJECT
