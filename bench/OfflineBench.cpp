@@ -92,6 +92,7 @@ int runOfflineBench(QTextStream &out)
     body += u"<p>lorem ipsum dolor sit amet consectetur </p>"_s.repeated(1400);
     for (int i = 0; i < Rounds; ++i) {
         server.setPage(u"/plain%1"_s.arg(i), u"Plain"_s, body);
+        server.setStorable(u"/kept%1"_s.arg(i));
         server.setPage(u"/kept%1"_s.arg(i), u"Kept"_s, body);
     }
 

@@ -16,20 +16,23 @@ QString engineKey()
     return QString::fromUtf16(content::EngineKey);
 }
 
-// The engine reads its settings with read access only.
-bool engineSaysOff(const Registry &registry, quint32 root, const char16_t *valueName)
+// A value present reads as the menu reads it: exactly "yes" is on. A
+// missing value leaves the engine's default, on. The engine reads with read
+// access only, so a key the menu may not change still counts.
+bool engineSaysOn(const Registry &registry, quint32 root, const char16_t *valueName)
 {
     const QString key = engineKey();
     const QString name = QString::fromUtf16(valueName);
     Registry::Value value;
     if (registry.openKey(root, key, Registry::Access::Read) != Registry::Success
-        || registry.queryValue(root, key, name, 255, &value) != Registry::Success
-        || value.type != Registry::Type::String)
+        || registry.queryValue(root, key, name, 255, &value) != Registry::Success)
+        return true;
+    if (value.type != Registry::Type::String)
         return false;
     QByteArray bytes = value.data;
     while (bytes.endsWith('\0'))
         bytes.chop(1);
-    return runtime::decodeAnsi(bytes).compare("no"_L1, Qt::CaseInsensitive) == 0;
+    return runtime::decodeAnsi(bytes) == "yes"_L1;
 }
 
 } // namespace
@@ -74,11 +77,13 @@ void writeFlashSwitch(Registry &registry, bool on)
 
 platform::ContentSettings engineContentSettings(const Registry &registry, quint32 root)
 {
+    // The pages follow the reading the menu marks show.
+    const auto on = [&](const char16_t *name) { return engineSaysOn(registry, root, name); };
     platform::ContentSettings settings;
-    settings.pictures = !engineSaysOff(registry, root, content::Pictures);
-    settings.videos = !engineSaysOff(registry, root, content::Videos);
-    settings.sounds = !engineSaysOff(registry, root, content::Sounds);
-    settings.animations = !engineSaysOff(registry, root, content::Animations);
+    settings.pictures = on(content::Pictures);
+    settings.videos = on(content::Videos);
+    settings.sounds = on(content::Sounds);
+    settings.animations = on(content::Animations);
     return settings;
 }
 

@@ -38,8 +38,9 @@ bool readFlashSwitch(const platform::Registry &registry);
 // On deletes the whole value, other flags with it; off writes the flag alone.
 void writeFlashSwitch(platform::Registry &registry, bool on);
 
-// What the engine makes of the values: a kind of content is off only when
-// its value says "no" (in any letter case); a missing value leaves it on.
+// What the pages show: a value present is on exactly when it reads "yes",
+// as the menu mark reads it, so the two agree ("Yes" is off for both); a
+// missing value leaves the engine's default, on.
 platform::ContentSettings engineContentSettings(const platform::Registry &registry,
                                                 quint32 root);
 

@@ -89,6 +89,8 @@ private slots:
     void visitedPageShownOffline();
     void unvisitedAddressShowsOfflinePage();
     void keptPagesLeaveNoSaveRecords();
+    void postAnswerIsNotKept();
+    void noStorePageIsNotKept();
     void otherInstanceGoesOfflineToo();
     void onlineAgainRefreshReachesServer();
     void damagedOrUnreadableCacheHoldsNothing_data();
@@ -132,6 +134,7 @@ void tst_EngineOffline::initTestCase()
     m_server->setResource(u"/pic2.png"_s, "image/png", velmora::test::redPng(41, 5));
     const auto page = [&](const QString &path, const QString &title, const QString &text,
                           const QString &pic) {
+        m_server->setStorable(path);
         m_server->setPage(path, title,
                           u"<link rel='stylesheet' href='/style.css'><p id='t'>"_s + text
                               + u"</p><img id='i' src='"_s + pic
@@ -143,6 +146,9 @@ void tst_EngineOffline::initTestCase()
     page(u"/never"_s, u"Never Kept"_s, u"never"_s, u"/pic.png"_s);
     page(u"/fresh"_s, u"Fresh"_s, u"fresh"_s, u"/pic.png"_s);
     page(u"/damaged"_s, u"Damaged"_s, u"damaged"_s, u"/pic.png"_s);
+    m_server->setPage(u"/form"_s, u"Form"_s,
+                      u"<form method='post' action='/echo'><input name='p' value='pw'></form>"_s);
+    page(u"/echo"_s, u"Echo"_s, u"your password"_s, u"/pic.png"_s);
 
     m_language = std::make_unique<services::Language>();
     m_state = std::make_unique<FileInternetState>(m_env->configHome() + u"/olk_Browser"_s);
@@ -342,6 +348,43 @@ void tst_EngineOffline::keptPagesLeaveNoSaveRecords()
     QVERIFY(spinUntil([&] { return saveRecords() == 0; }));
 }
 
+void tst_EngineOffline::postAnswerIsNotKept()
+{
+    EngineOfflineCache &cache = *m_factory->offlineCache();
+    const QString echo = m_server->url(u"/echo"_s).toString();
+    WebBrowser *sender = makeBrowser();
+    QVERIFY(load(sender, u"/form"_s));
+    bool answered = false;
+    connect(sender, &WebBrowser::DocumentComplete, this,
+            [&](const QString &url) { answered = answered || url == echo; });
+    test::runScript(pageOf(sender), u"document.forms[0].submit()"_s);
+    QVERIFY(spinUntil([&] { return answered && !sender->Busy(); }));
+    QCOMPARE(readPage(pageOf(sender)).text, u"your password"_s);
+    // A page reached with GET at the same time is kept; the answer is not.
+    QVERIFY(loadAndKeep(makeBrowser(), u"/second"_s));
+    test::settle(1000);
+    QCOMPARE(cache.findEntry(echo), ENOENT);
+    // The same address reached with GET is.
+    QVERIFY(loadAndKeep(sender, u"/echo"_s));
+}
+
+void tst_EngineOffline::noStorePageIsNotKept()
+{
+    EngineOfflineCache &cache = *m_factory->offlineCache();
+    // Sent with "Cache-Control: no-store", as a bank's account page is.
+    m_server->setPage(u"/account"_s, u"Account"_s, u"<p id='t'>balance</p>"_s);
+    const QString account = m_server->url(u"/account"_s).toString();
+    WebBrowser *browser = makeBrowser();
+    QVERIFY(load(browser, u"/account"_s));
+    // A page loaded at the same time and free to be stored is kept; this one is not.
+    QVERIFY(loadAndKeep(makeBrowser(), u"/second"_s));
+    test::settle(1000);
+    QCOMPARE(cache.findEntry(account), ENOENT);
+    // The same address, once its server lets it be stored, is.
+    m_server->setStorable(u"/account"_s);
+    QVERIFY(loadAndKeep(browser, u"/account"_s));
+}
+
 void tst_EngineOffline::otherInstanceGoesOfflineToo()
 {
     // Another instance sharing the configuration folder.
@@ -462,6 +505,7 @@ void tst_EngineOffline::largePagesAreKept()
         m_server->setResource(pic, "image/png", velmora::test::redPng(10 + i % 50, 5));
         body += u"<img src='"_s + pic + u"'>"_s;
     }
+    m_server->setStorable(path);
     m_server->setPage(path, u"Large"_s, body);
     WebBrowser *browser = makeBrowser();
     QVERIFY(load(browser, path, 60000));
@@ -507,7 +551,7 @@ void tst_EngineOffline::leastRecentlyUsedGoFirst()
     // Room for two pages of this size.
     small->setCap(one * 5 / 2);
     // The older page is shown again: now the second is the least recently used.
-    QVERIFY(small->find(address(u"/page"_s)));
+    QVERIFY(small->findPage(address(u"/page"_s)));
     test::settle(50);
     QVERIFY(keep(u"/third"_s));
     QCOMPARE(small->findEntry(address(u"/second"_s)), ENOENT);

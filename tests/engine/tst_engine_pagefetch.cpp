@@ -43,6 +43,8 @@ void tst_EnginePageFetch::initTestCase()
     m_env = std::make_unique<test::TestEnvironment>();
     m_server = new test::HttpServer(this);
     QVERIFY(m_server->isListening());
+    for (const QString &path : {u"/page"_s, u"/busy"_s, u"/held"_s})
+        m_server->setStorable(path);
     // Each page fetches a few times from its onload and writes what came
     // back into its title.
     m_server->setPage(u"/page"_s, u"Loading"_s,

@@ -147,6 +147,7 @@ void tst_EngineWebBrowser::initTestCase()
     velmora::test::keepHostLookupsLocal();
     m_server = new velmora::test::HttpServer(this);
     QVERIFY(m_server->isListening());
+    m_server->setStorable(u"/a"_s);
     m_server->setPage(u"/a"_s, u"Page A"_s, u"<p>a</p>"_s);
     m_server->setPage(u"/b"_s, u"Page B"_s, u"<p>b</p>"_s);
     m_server->setPage(u"/untitled"_s, QString(), u"<p>no title</p>"_s);

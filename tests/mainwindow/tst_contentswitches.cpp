@@ -154,6 +154,11 @@ void tst_ContentSwitches::toolsMenuReadsExactYes()
         openTools(w);
         for (const auto &other : switches)
             QCOMPARE(ticked(w, other.item), other.item == s.item ? on : true);
+        // The pages follow the same reading as the marks.
+        const ContentSettings effect = applied(fx);
+        QCOMPARE((QList<bool>{effect.pictures, effect.videos, effect.sounds, effect.animations}),
+                 (QList<bool>{ticked(w, switches[0].item), ticked(w, switches[1].item),
+                              ticked(w, switches[2].item), ticked(w, switches[3].item)}));
     }
 }
 
@@ -329,19 +334,22 @@ void tst_ContentSwitches::pagesFollowTheSettings()
     fx.registry().putString(HKEY_CURRENT_USER, mainKey, u"Play_Animations"_s, "Yes");
     frmMain &w = fx.start();
     QVERIFY(!fx.browsers().contentSettings.isEmpty());
-    QCOMPARE(applied(fx), (ContentSettings{false, true, true, true}));
+    // A value present reads as the menu reads it ("Yes" is off); a missing
+    // one leaves the engine's default.
+    QCOMPARE(applied(fx), (ContentSettings{false, true, true, false}));
 
-    openTools(w); // pictures and animations read off, the rest missing
+    openTools(w); // every mark off
     w.actionNamed(u"mnuEnableSounds"_s)->trigger(); // on: "yes"
-    QCOMPARE(applied(fx), (ContentSettings{false, true, true, true}));
+    QCOMPARE(applied(fx), (ContentSettings{false, true, true, false}));
     w.actionNamed(u"mnuEnableSounds"_s)->trigger(); // off: "no"
-    QCOMPARE(applied(fx), (ContentSettings{false, true, false, true}));
+    QCOMPARE(applied(fx), (ContentSettings{false, true, false, false}));
     w.actionNamed(u"mnuShowVideos"_s)->trigger(); // on
     w.actionNamed(u"mnuShowVideos"_s)->trigger(); // off
-    QCOMPARE(applied(fx), (ContentSettings{false, false, false, true}));
+    QCOMPARE(applied(fx), (ContentSettings{false, false, false, false}));
     w.actionNamed(u"mnuShowPictures"_s)->trigger(); // on: "yes"
-    QCOMPARE(applied(fx), (ContentSettings{true, false, false, true}));
+    QCOMPARE(applied(fx), (ContentSettings{true, false, false, false}));
     w.actionNamed(u"mnuShowAnimations"_s)->trigger(); // on
+    QCOMPARE(applied(fx), (ContentSettings{true, false, false, true}));
     w.actionNamed(u"mnuShowAnimations"_s)->trigger(); // off
     QCOMPARE(applied(fx), (ContentSettings{true, false, false, false}));
 

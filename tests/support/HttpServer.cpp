@@ -92,6 +92,7 @@ void HttpServer::resetCounts()
 {
     m_counts.clear();
     m_order.clear();
+    m_heads.clear();
 }
 
 void HttpServer::onNewConnection()
@@ -117,6 +118,7 @@ void HttpServer::onReadyRead(QTcpSocket *socket)
         path = QStringLiteral("/");
 
     m_counts[path] += 1;
+    m_heads.append(head.left(head.indexOf("\r\n\r\n")));
     m_order.append(path);
     emit requested(path);
 
@@ -141,7 +143,9 @@ void HttpServer::onReadyRead(QTcpSocket *socket)
         reply += m_headers.value(path);
     reply += "Content-Type: " + type + "\r\nContent-Length: " + QByteArray::number(body.size())
              + "\r\nCache-Control: "
-             + (m_cacheable.contains(path) ? QByteArray("max-age=3600") : QByteArray("no-store"))
+             + (m_cacheable.contains(path)  ? QByteArray("max-age=3600")
+                : m_storable.contains(path) ? QByteArray("no-cache")
+                                            : QByteArray("no-store"))
              + "\r\nConnection: close\r\n\r\n" + body;
     if (const int delay = m_delays.value(path); delay > 0) {
         QTimer::singleShot(delay, socket, [socket, reply] {

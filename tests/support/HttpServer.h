@@ -55,7 +55,18 @@ public:
     // The answer for path is held this long, as a long poll is.
     void setDelay(const QString &path, int ms) { m_delays.insert(path, ms); }
 
+    // One more header line (without CR LF) sent with the answer for path.
+    void addHeader(const QString &path, const QByteArray &line)
+    {
+        m_headers[path] += line + "\r\n";
+    }
+    // The answer for path may be stored by the engine but is asked for anew
+    // each time (no-cache), rather than never stored (no-store).
+    void setStorable(const QString &path) { m_storable.insert(path); }
+
     int requestCount(const QString &path) const;
+    // The head of every request seen (request line and headers), in order.
+    QList<QByteArray> requestHeads() const { return m_heads; }
     QStringList requestedPaths() const;
     void resetCounts();
 
@@ -79,6 +90,8 @@ private:
     QHash<QString, int> m_counts;
     QStringList m_order;
     QSet<QString> m_cacheable;
+    QSet<QString> m_storable;
+    QList<QByteArray> m_heads;
     QHash<QString, int> m_delays;
     quint16 m_stoppedPort = 0;
 };

@@ -77,4 +77,14 @@ QByteArray animatedGif(const QList<QRgb> &colours, int size)
     return gif;
 }
 
+QByteArray hugeScreenGif(int width, int height)
+{
+    QByteArray gif = animatedGif({qRgb(255, 0, 0), qRgb(0, 0, 255)}, 1);
+    gif[6] = char(width & 0xff);
+    gif[7] = char((width >> 8) & 0xff);
+    gif[8] = char(height & 0xff);
+    gif[9] = char((height >> 8) & 0xff);
+    return gif;
+}
+
 } // namespace velmora::test

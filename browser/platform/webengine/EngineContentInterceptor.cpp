@@ -1,7 +1,7 @@
 #include "EngineContentInterceptor.h"
 
 #include "EngineOfflineWork.h"
-#include "EngineStillFrames.h"
+#include "EnginePermissions.h"
 #include "EngineWebBrowser.h"
 
 #include <QWebEnginePage>
@@ -23,8 +23,12 @@ EngineContentInterceptor::EngineContentInterceptor(const EngineWebBrowserFactory
 void EngineContentInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
 {
     // Each page has its own interceptor, made as its child.
-    if (auto *page = qobject_cast<QWebEnginePage *>(parent()); page && m_factory)
-        m_factory->offlineWork().pageRequested(page);
+    if (auto *page = qobject_cast<QWebEnginePage *>(parent()); page && m_factory) {
+        m_factory->offlineWork().pageRequested(page, info);
+        if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame
+            || info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeSubFrame)
+            EnginePermissions::frameRequested(page, info.requestUrl());
+    }
     if (m_next) {
         m_next->interceptRequest(info);
         if (info.changed())
@@ -32,15 +36,8 @@ void EngineContentInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
     }
     if (!m_factory || info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeImage)
         return;
-    const ContentSettings &content = m_factory->contentSettings();
-    if (!content.pictures) {
+    if (!m_factory->contentSettings().pictures)
         info.block(true);
-        return;
-    }
-    const QString scheme = info.requestUrl().scheme();
-    if (!content.animations && (scheme == "http"_L1 || scheme == "https"_L1)
-        && info.requestMethod() == "GET" && EngineStillFrames::isRegistered())
-        info.redirect(EngineStillFrames::stillUrl(info.requestUrl()));
 }
 
 } // namespace velmora::platform

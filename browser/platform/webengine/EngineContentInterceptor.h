@@ -7,9 +7,9 @@ namespace velmora::platform {
 class EngineWebBrowserFactory;
 
 // The content switches of one page that the engine's settings cannot carry
-// out: with pictures off no picture request leaves, not even for the cache;
-// with animations off pictures come as still frames. Another interceptor of
-// the page (next) is asked first, and what it blocked stays blocked.
+// out: with pictures off no picture request leaves, not even for the cache.
+// Another interceptor of the page (next) is asked first, and what it blocked
+// stays blocked.
 class EngineContentInterceptor final : public QWebEngineUrlRequestInterceptor
 {
 public:

@@ -285,7 +285,7 @@ const MhtmlArchive *EngineOfflineCache::open(const QString &address)
     }
     // Used now: the last to go when the folder is trimmed.
     ::utimes(QFile::encodeName(path).constData(), nullptr);
-    Opened opened{form, archive, {}};
+    Opened opened{form, siteOf(QUrl(form)), archive, {}};
     const QList<MhtmlArchive::Part> &parts = archive->parts();
     for (qsizetype i = parts.size() - 1; i >= 0; --i)
         opened.parts.insert(addressForm(parts.at(i).location), i);
@@ -301,12 +301,27 @@ const MhtmlArchive *EngineOfflineCache::open(const QString &address)
     return archive.get();
 }
 
-std::optional<MhtmlArchive::Part> EngineOfflineCache::find(const QString &address)
+QString EngineOfflineCache::siteOf(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    return scheme + "://"_L1 + url.host().toLower() + u':'
+           + QString::number(url.port(scheme == "https"_L1 ? 443 : 80));
+}
+
+std::optional<MhtmlArchive::Part> EngineOfflineCache::findPage(const QString &address)
 {
     if (const MhtmlArchive *archive = open(address))
         return *archive->page();
+    return std::nullopt;
+}
+
+std::optional<MhtmlArchive::Part> EngineOfflineCache::findPart(const QString &site,
+                                                               const QString &address) const
+{
     const QString form = addressForm(address);
     for (const Opened &opened : std::as_const(m_recent)) {
+        if (opened.site != site)
+            continue;
         const auto it = opened.parts.constFind(form);
         if (it != opened.parts.cend())
             return opened.archive->parts().at(*it);
@@ -314,11 +329,12 @@ std::optional<MhtmlArchive::Part> EngineOfflineCache::find(const QString &addres
     return std::nullopt;
 }
 
-bool EngineOfflineCache::holdsPart(const QString &address) const
+bool EngineOfflineCache::holdsPart(const QString &site, const QString &address) const
 {
     const QString form = addressForm(address);
-    return std::any_of(m_recent.cbegin(), m_recent.cend(),
-                       [&](const Opened &opened) { return opened.parts.contains(form); });
+    return std::any_of(m_recent.cbegin(), m_recent.cend(), [&](const Opened &opened) {
+        return opened.site == site && opened.parts.contains(form);
+    });
 }
 
 } // namespace velmora::platform

@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QObject>
 #include <QPointer>
+#include <QUrl>
 
 #include <algorithm>
 #include <memory>
@@ -49,12 +50,16 @@ public:
     // Follows the profile's downloads, where the saves are made.
     void watchDownload(QWebEngineDownloadRequest *download);
 
-    // What offline navigation shows for an address: the page of its
-    // archive, or a part (a picture, a stylesheet) of an archive opened
-    // lately. Null when none is held or the archive is damaged.
-    std::optional<MhtmlArchive::Part> find(const QString &address);
-    // True when an archive opened lately holds a part for the address.
-    bool holdsPart(const QString &address) const;
+    // The page of the archive kept for an address; null when none is held
+    // or the archive is damaged.
+    std::optional<MhtmlArchive::Part> findPage(const QString &address);
+    // A part (a picture, a style sheet) for the address in an archive opened
+    // lately of a page of this site (scheme, host and port of the page):
+    // a kept page gets its own parts, never another site's page.
+    std::optional<MhtmlArchive::Part> findPart(const QString &site, const QString &address) const;
+    bool holdsPart(const QString &site, const QString &address) const;
+    // "scheme://host:port" of a web address.
+    static QString siteOf(const QUrl &url);
 
     QString archivePath(const QString &address) const;
     // Where failed saves are raised; none by default.
@@ -88,6 +93,7 @@ private:
     struct Opened
     {
         QString page; // the address form of the page
+        QString site; // siteOf the page
         std::shared_ptr<MhtmlArchive> archive;
         QHash<QString, qsizetype> parts; // address form -> part index
     };

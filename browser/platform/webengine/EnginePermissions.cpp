@@ -77,8 +77,35 @@ void EnginePermissions::onFullScreen(QWebEngineFullScreenRequest request)
         request.reject();
 }
 
+QString EnginePermissions::siteOf(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    return scheme + QLatin1String("://") + url.host().toLower() + QLatin1Char(':')
+           + QString::number(url.port(scheme == QLatin1String("https") ? 443 : 80));
+}
+
+void EnginePermissions::frameRequested(QWebEnginePage *page, const QUrl &url)
+{
+    if (auto *self = page ? page->findChild<EnginePermissions *>() : nullptr) {
+        self->m_frameSites.removeAll(siteOf(url));
+        self->m_frameSites.append(siteOf(url));
+        // The sites of the frames a page went to lately are enough.
+        while (self->m_frameSites.size() > 32)
+            self->m_frameSites.removeFirst();
+    }
+}
+
 void EnginePermissions::onLogin(const QUrl &url, QAuthenticator *authenticator)
 {
+    // Only the page's own site, or a site one of its frames goes to, may ask
+    // the user: a picture or script of another site asking for a login
+    // would put that site's name on a dialog the page caused.
+    const QString site = siteOf(url);
+    if (site != siteOf(m_page->url()) && site != siteOf(m_page->requestedUrl())
+        && !m_frameSites.contains(site)) {
+        *authenticator = QAuthenticator();
+        return;
+    }
     askLogin(siteName(url), false, authenticator);
 }
 

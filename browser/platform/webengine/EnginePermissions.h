@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 #include <QUrl>
 
 class QAuthenticator;
@@ -19,6 +20,10 @@ class EnginePermissions final : public QObject
 public:
     EnginePermissions(EngineWebBrowser *owner, QWebEnginePage *page);
 
+    // A frame of the page (the top one too) asks for an address: its site
+    // may ask for a login.
+    static void frameRequested(QWebEnginePage *page, const QUrl &url);
+
 private:
     void onFeature(const QUrl &origin, int feature);
     void onFullScreen(QWebEngineFullScreenRequest request);
@@ -26,8 +31,11 @@ private:
     void onProxyLogin(const QUrl &url, QAuthenticator *authenticator, const QString &proxyHost);
     void askLogin(const QString &site, bool proxy, QAuthenticator *authenticator);
 
+    static QString siteOf(const QUrl &url);
+
     EngineWebBrowser *m_owner;
     QWebEnginePage *m_page;
+    QStringList m_frameSites;
 };
 
 } // namespace velmora::platform

@@ -490,12 +490,10 @@ void EngineWebBrowser::Refresh()
 {
     if (!m_page)
         return;
-    // The engine's memory keeps the page's pictures (moving ones too) past
-    // any request: while a switch holds them back, they are asked for anew.
-    const ContentSettings &content = m_factory ? m_factory->contentSettings() : ContentSettings{};
-    m_page->triggerAction(content.pictures && content.animations
-                              ? QWebEnginePage::Reload
-                              : QWebEnginePage::ReloadAndBypassCache);
+    // The engine's memory keeps the page's pictures past any request: while
+    // pictures are off, they are asked for anew (and blocked).
+    const bool pictures = !m_factory || m_factory->contentSettings().pictures;
+    m_page->triggerAction(pictures ? QWebEnginePage::Reload : QWebEnginePage::ReloadAndBypassCache);
 }
 
 bool EngineWebBrowser::Silent() const

@@ -183,7 +183,6 @@ public:
 
 private:
     void applyContentSettingsToProfile();
-    void installStillFrames();
     void installNotifications();
 
     QWebEngineProfile *m_profile = nullptr;

@@ -29,15 +29,21 @@ EngineWebBrowserFactory::EngineWebBrowserFactory(std::shared_ptr<EngineOfflineCa
 {
     // A control working offline by itself keeps the pages it shows or goes
     // to off the network.
-    m_offlineWork->setPinned([this](const QUrl &url) {
-        const QString wanted = cacheForm(url.toString());
+    m_offlineWork->setPinned([this](const QUrl &url, bool siteOnly) {
+        const QString wanted = siteOnly ? EngineOfflineCache::siteOf(url) : cacheForm(url.toString());
         for (const QPointer<EngineWebBrowser> &browser : std::as_const(m_browsers)) {
             QWebEnginePage *page = browser ? browser->page() : nullptr;
             if (!page || !browser->m_offline)
                 continue;
+            if (siteOnly) {
+                if (EngineOfflineWork::isOfflineForm(page->url())
+                    && EngineOfflineCache::siteOf(EngineOfflineWork::realForm(page->url()))
+                           == wanted)
+                    return true;
+                continue;
+            }
             for (const QUrl &shown : {page->url(), page->requestedUrl()}) {
-                if (cacheForm(EngineOfflineWork::realForm(shown).toString())
-                    == wanted)
+                if (cacheForm(EngineOfflineWork::realForm(shown).toString()) == wanted)
                     return true;
             }
         }
@@ -147,7 +153,6 @@ QWebEngineProfile *EngineWebBrowserFactory::profile()
         m_profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
         m_profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
         applyContentSettingsToProfile();
-        installStillFrames();
         m_offlineWork->install(m_profile);
         routeDownloads(m_profile);
         installNotifications();
