@@ -60,6 +60,8 @@ void tst_EnginePageCacheDisk::fullDiskKeepsTheArchiveAndTellsOnce()
     QVERIFY(server.isListening());
     server.setPage(u"/page"_s, u"Kept"_s, u"<p>first text</p>"_s);
     server.setPage(u"/other"_s, u"Other"_s, u"<p>other</p>"_s);
+    server.setStorable(u"/page"_s);
+    server.setStorable(u"/other"_s);
 
     const QString folder = disk.path() + u"/pages"_s;
     auto cache = std::make_shared<EngineOfflineCache>(folder);
