@@ -1,6 +1,7 @@
 // The menu commands the main window carries out itself: page and clipboard
-// commands, opening a file, the offline, window-filter and always-on-top
-// toggles, language, help and exit.
+// commands, the page's properties, opening a file, the offline,
+// window-filter and always-on-top toggles, Internet options, language, help
+// and exit.
 
 #include "frmMain.h"
 
@@ -14,6 +15,9 @@
 #include "Steps.h"
 #include "TabHelpers.h"
 
+#include "frmInternetOptions.h"
+#include "frmPageProperties.h"
+
 #include "TabstripP.h"
 #include "WebBrowser.h"
 
@@ -25,6 +29,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPrinter>
 #include <QToolBar>
 #include <QUrl>
@@ -148,8 +153,6 @@ void frmMain::connectMenuCommands()
         if (it != mnulng.end())
             mnulng_Click(static_cast<int>(it - mnulng.begin()));
     });
-    // There is no Internet options applet on this desktop to start.
-    step([&] { actionNamed(QStringLiteral("mnuIECpl"))->setEnabled(false); });
 }
 
 platform::WebBrowser &frmMain::currentWeb() const
@@ -172,6 +175,30 @@ void frmMain::mnuSave_Click()
 {
     pageCommand(WebBrowser::SaveAs, WebBrowser::DoDefault);
 }
+
+namespace {
+
+// The properties of the page a control shows: what it knows at once, then
+// the rest once it has read it.
+void openPageProperties(QWidget *owner, const services::Language &lang, WebBrowser &browser)
+{
+    auto *dialog = new windows::frmPageProperties(lang, owner);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    platform::PageFacts known;
+    known.address = browser.LocationURL();
+    known.title = browser.LocationName();
+    known.scheme = QUrl(known.address).scheme();
+    known.encrypted = known.scheme == QLatin1String("https");
+    dialog->showFacts(known, true);
+    dialog->open();
+    const QPointer<windows::frmPageProperties> guarded(dialog);
+    browser.readPageFacts([guarded](const platform::PageFacts &facts) {
+        if (guarded)
+            guarded->showFacts(facts);
+    });
+}
+
+} // namespace
 
 void frmMain::Web_PageCommandRequested(int Index, int command)
 {
@@ -204,11 +231,7 @@ void frmMain::Web_PageCommandRequested(int Index, int command)
         });
         break;
     case WebBrowser::Properties:
-        step([&] {
-            dialogs.msgBox(this, getTitle(Index) + QStringLiteral("\r\n") + browser->LocationURL(),
-                           platform::MsgButtons::OK, platform::MsgIcon::Information,
-                           plainCaption(actionNamed(QStringLiteral("mnuProp"))));
-        });
+        step([&] { openPageProperties(this, m_program.language(), *browser); });
         break;
     default:
         break;
@@ -466,7 +489,15 @@ void frmMain::mnuCallHelp_Click()
 
 void frmMain::mnuIECpl_Click()
 {
-    // No such applet here; the item is shown disabled.
+    // The browser's own options stand in for the system's applet.
+    auto *dialog = findChild<windows::frmInternetOptions *>();
+    if (!dialog) {
+        dialog = new windows::frmInternetOptions(m_program, this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    dialog->open();
+    dialog->raise();
+    dialog->activateWindow();
 }
 
 void frmMain::mnuHPage_Click()

@@ -117,6 +117,7 @@ void HttpServer::onReadyRead(QTcpSocket *socket)
         path = QStringLiteral("/");
 
     m_counts[path] += 1;
+    m_heads.insert(path, head.left(head.indexOf("\r\n\r\n")));
     m_order.append(path);
     emit requested(path);
 

@@ -55,6 +55,11 @@ public:
     // The answer for path is held this long, as a long poll is.
     void setDelay(const QString &path, int ms) { m_delays.insert(path, ms); }
 
+    // More header lines of the answer for path, each ending in CR LF.
+    void setHeaders(const QString &path, const QByteArray &lines) { m_headers.insert(path, lines); }
+    // The head (request line and headers) of the last request for path.
+    QByteArray lastHead(const QString &path) const { return m_heads.value(path); }
+
     int requestCount(const QString &path) const;
     QStringList requestedPaths() const;
     void resetCounts();
@@ -77,6 +82,7 @@ private:
     QHash<QString, Login> m_logins;
     QHash<QString, QByteArray> m_headers; // more header lines, each ending in CR LF
     QHash<QString, int> m_counts;
+    QHash<QString, QByteArray> m_heads;
     QStringList m_order;
     QSet<QString> m_cacheable;
     QHash<QString, int> m_delays;

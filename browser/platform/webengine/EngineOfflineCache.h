@@ -56,6 +56,8 @@ public:
     bool holdsPart(const QString &address) const;
 
     QString archivePath(const QString &address) const;
+    // Deletes every page kept. False when some could not be deleted.
+    bool clear();
     // Saves in progress (tests and the benchmark wait for them).
     int pendingSaves() const
     {
