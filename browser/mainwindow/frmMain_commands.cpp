@@ -186,9 +186,8 @@ void openPageProperties(QWidget *owner, const services::Language &lang, WebBrows
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     platform::PageFacts known;
     known.address = browser.LocationURL();
-    known.title = browser.LocationName();
+    known.title = browser.Document() ? browser.Document()->title() : QString();
     known.scheme = QUrl(known.address).scheme();
-    known.encrypted = known.scheme == QLatin1String("https");
     dialog->showFacts(known, true);
     dialog->open();
     const QPointer<windows::frmPageProperties> guarded(dialog);

@@ -109,7 +109,11 @@ void frmPageProperties::showFacts(const PageFacts &facts, bool reading)
                                             .arg(locale.toString(facts.size)));
 
     QString connection;
-    if (facts.encrypted) {
+    if (facts.failed) {
+        connection = m_lang.own(u"Страница не загружена", u"The page did not load");
+    } else if (reading && web) {
+        connection = unknown;
+    } else if (facts.encrypted) {
         connection = m_lang.own(u"Зашифровано (TLS)", u"Encrypted (TLS)");
         if (facts.certificateExcepted)
             connection += m_lang.own(

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
@@ -51,6 +52,7 @@ private slots:
     void localFile();
     void securePageWithTheCertificateLetPass();
     void noPageAnswersToo();
+    void failedPage();
     void clearCache();
     void clearCookies();
     void clearOfflinePages();
@@ -82,7 +84,7 @@ void tst_EnginePageFacts::initTestCase()
         m_server->setHeaders(path, ModifiedHeader + DateHeader);
     }
     m_server->setCacheable(u"/cached"_s);
-    m_server->setPage(u"/plain"_s, u"Plain"_s, u"<p>no dates</p>"_s);
+    m_server->setPage(u"/plain"_s, QString(), u"<p>no dates</p>"_s);
     m_server->setPage(u"/cookie"_s, u"Cookie"_s);
     m_server->setPage(u"/again"_s, u"Again"_s);
     m_server->setCacheable(u"/again"_s);
@@ -182,7 +184,8 @@ void tst_EnginePageFacts::pageWithoutDates()
     WebBrowser *browser = makeBrowser();
     QVERIFY(load(browser, m_server->url(u"/plain"_s)));
     const PageFacts read = facts(browser);
-    QCOMPARE(read.title, u"Plain"_s);
+    // Not the address the tab shows for a page without a title.
+    QCOMPARE(read.title, QString());
     // The document names the time of asking when the server gave no date:
     // that is no date of the page.
     QVERIFY2(!read.modified.isValid(), qPrintable(read.modified.toString()));
@@ -239,6 +242,25 @@ void tst_EnginePageFacts::noPageAnswersToo()
     const PageFacts read = facts(browser);
     QCOMPARE(read.address, QString());
     QCOMPARE(read.size, qint64(-1));
+}
+
+void tst_EnginePageFacts::failedPage()
+{
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost));
+    const QUrl refused(u"https://127.0.0.1:%1/"_s.arg(probe.serverPort()));
+    probe.close();
+    WebBrowser *browser = makeBrowser();
+    browser->Navigate2(refused.toString());
+    QVERIFY(spinUntil([&] {
+        return !browser->Busy() && browser->LocationURL().startsWith("res://"_L1);
+    }, Timeout));
+    const PageFacts read = facts(browser);
+    QVERIFY(read.failed);
+    // The address asked for, not the wrapper of the error page.
+    QCOMPARE(read.address, refused.toString());
+    QVERIFY(!read.encrypted);
+    QVERIFY(!read.certificateRead);
 }
 
 void tst_EnginePageFacts::clearCache()

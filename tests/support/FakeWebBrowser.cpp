@@ -525,7 +525,7 @@ void FakeWebBrowser::readPageFacts(std::function<void(const PageFacts &)> done)
     QTimer::singleShot(0, this, [this, done = std::move(done)] {
         PageFacts facts = fakeFacts;
         facts.address = LocationURL();
-        facts.title = LocationName();
+        facts.title = m_document->title();
         done(facts);
     });
 }

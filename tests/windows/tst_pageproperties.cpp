@@ -67,6 +67,7 @@ private slots:
     void certificateThatCouldNotBeRead_data();
     void certificateThatCouldNotBeRead();
     void exceptedCertificateIsSaid();
+    void failedPageClaimsNoConnection();
     void localFileShowsItsDates();
     void unknownFactsAreSaidSo_data();
     void unknownFactsAreSaidSo();
@@ -157,6 +158,17 @@ void tst_PageProperties::exceptedCertificateIsSaid()
              qPrintable(shown.row(Row::Issuer)));
 }
 
+void tst_PageProperties::failedPageClaimsNoConnection()
+{
+    PageFacts facts;
+    facts.address = u"https://example.com/"_s;
+    facts.scheme = u"https"_s;
+    facts.failed = true;
+    const Shown shown(u"English"_s, facts);
+    QCOMPARE(shown.row(Row::Connection), u"The page did not load"_s);
+    QCOMPARE(shown.row(Row::Certificate), QString());
+}
+
 void tst_PageProperties::localFileShowsItsDates()
 {
     PageFacts facts;
@@ -197,6 +209,10 @@ void tst_PageProperties::unknownFactsAreSaidSo()
     const Shown shown(language, facts, reading);
     for (const Row row : {Row::Type, Row::Size, Row::Modified, Row::ServerDate})
         QCOMPARE(shown.row(row), unknown);
+    // Nothing is said of the connection before it is known.
+    QCOMPARE(shown.row(Row::Connection), reading ? unknown : language == "Russian"_L1
+                                                                 ? u"Не зашифровано"_s
+                                                                 : u"Not encrypted"_s);
     // No wire protocol known: the scheme's name alone.
     QVERIFY(!shown.row(Row::Protocol).contains(u','));
 }

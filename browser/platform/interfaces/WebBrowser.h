@@ -61,8 +61,10 @@ signals:
 struct PageFacts
 {
     QString address;
-    QString title;
+    QString title; // the document's own; "" when it has none
     QString scheme; // "https", "file"
+    // The page did not load: the control shows the engine's error page for it.
+    bool failed = false;
     QString wireProtocol; // as the connection spoke it ("http/1.1", "h2"); "" unknown
     QString mimeType; // "text/html"; "" unknown
     qint64 size = -1; // bytes of the document; -1 unknown

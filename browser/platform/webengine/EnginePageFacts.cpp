@@ -230,11 +230,15 @@ void EngineWebBrowser::readPageFacts(std::function<void(const PageFacts &)> done
 {
     PageFacts facts;
     facts.address = LocationURL();
-    facts.title = LocationName();
+    facts.title = m_page ? m_documentTitle : QString();
     const QUrl url = m_page ? EngineOfflineWork::realForm(m_page->url()) : QUrl(facts.address);
     facts.scheme = url.scheme();
-    facts.encrypted = facts.scheme == "https"_L1;
     const bool errorPage = !m_errorPage.isEmpty() && m_page && m_page->url() == m_errorPage;
+    // Of a failed page the user asked for the address, not the error page's.
+    facts.failed = errorPage;
+    if (errorPage)
+        facts.address = url.toString();
+    facts.encrypted = facts.scheme == "https"_L1 && !errorPage;
     if (url.isLocalFile()) {
         const QFileInfo file(url.toLocalFile());
         if (file.isFile()) {
