@@ -489,8 +489,9 @@ void frmMain::mnuCallHelp_Click()
 void frmMain::mnuIECpl_Click()
 {
     // The browser's own options stand in for the system's applet.
+    // One at a time; a closed one is on its way out.
     auto *dialog = findChild<windows::frmInternetOptions *>();
-    if (!dialog) {
+    if (!dialog || !dialog->isVisible()) {
         dialog = new windows::frmInternetOptions(m_program, this);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
     }

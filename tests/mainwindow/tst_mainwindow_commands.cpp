@@ -666,6 +666,12 @@ void tst_MainWindowCommands::internetOptionsOpenOneDialog()
     QCOMPARE(dialogs.size(), 1);
     QVERIFY(dialogs.first()->isVisible());
     QCOMPARE(dialogs.first()->windowTitle(), QStringLiteral("Свойства обозревателя"));
+    // Closed, it goes; the item opens a fresh one.
+    dialogs.first()->reject();
+    QTRY_VERIFY(main.findChildren<frmInternetOptions *>().isEmpty());
+    trigger(main, "mnuIECpl");
+    QCOMPARE(main.findChildren<frmInternetOptions *>().size(), 1);
+    QVERIFY(main.findChild<frmInternetOptions *>()->isVisible());
 }
 
 QTEST_MAIN(tst_MainWindowCommands)
