@@ -29,7 +29,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPointer>
 #include <QPrinter>
 #include <QToolBar>
 #include <QUrl>
@@ -176,29 +175,6 @@ void frmMain::mnuSave_Click()
     pageCommand(WebBrowser::SaveAs, WebBrowser::DoDefault);
 }
 
-namespace {
-
-// The properties of the page a control shows: what it knows at once, then
-// the rest once it has read it.
-void openPageProperties(QWidget *owner, const services::Language &lang, WebBrowser &browser)
-{
-    auto *dialog = new windows::frmPageProperties(lang, owner);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    platform::PageFacts known;
-    known.address = browser.LocationURL();
-    known.title = browser.Document() ? browser.Document()->title() : QString();
-    known.scheme = QUrl(known.address).scheme();
-    dialog->showFacts(known, true);
-    dialog->open();
-    const QPointer<windows::frmPageProperties> guarded(dialog);
-    browser.readPageFacts([guarded](const platform::PageFacts &facts) {
-        if (guarded)
-            guarded->showFacts(facts);
-    });
-}
-
-} // namespace
-
 void frmMain::Web_PageCommandRequested(int Index, int command)
 {
     platform::WebBrowser *browser = web(Index);
@@ -230,7 +206,7 @@ void frmMain::Web_PageCommandRequested(int Index, int command)
         });
         break;
     case WebBrowser::Properties:
-        step([&] { openPageProperties(this, m_program.language(), *browser); });
+        step([&] { windows::frmPageProperties::showFor(*browser, m_program.language(), this); });
         break;
     default:
         break;

@@ -6,7 +6,9 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QPointer>
 #include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -58,6 +60,25 @@ frmPageProperties::frmPageProperties(const services::Language &language, QWidget
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
+}
+
+frmPageProperties *frmPageProperties::showFor(platform::WebBrowser &browser,
+                                              const services::Language &language, QWidget *owner)
+{
+    auto *dialog = new frmPageProperties(language, owner);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    PageFacts known;
+    known.address = browser.LocationURL();
+    known.title = browser.Document() ? browser.Document()->title() : QString();
+    known.scheme = QUrl(known.address).scheme();
+    dialog->showFacts(known, true);
+    dialog->open();
+    const QPointer<frmPageProperties> guarded(dialog);
+    browser.readPageFacts([guarded](const PageFacts &facts) {
+        if (guarded)
+            guarded->showFacts(facts);
+    });
+    return dialog;
 }
 
 QString frmPageProperties::rowText(Row row) const
@@ -140,9 +161,12 @@ void frmPageProperties::showFacts(const PageFacts &facts, bool reading)
                        .arg(date(cert.validFrom), date(cert.validTo)));
         } else {
             // Read over a connection of its own to the site.
-            setRow(Row::Certificate, reading ? unknown
-                                             : m_lang.own(u"не удалось получить от сайта",
-                                                          u"could not be had from the site"));
+            QString why = m_lang.own(u"не удалось получить от сайта",
+                                     u"could not be had from the site");
+            if (facts.offline)
+                why = m_lang.own(u"не запрашивается в автономном режиме",
+                                 u"not asked for while working offline");
+            setRow(Row::Certificate, reading ? unknown : why);
             setRow(Row::Issuer, {});
             setRow(Row::Validity, {});
         }

@@ -27,6 +27,11 @@ public:
 
     frmPageProperties(const services::Language &language, QWidget *parent = nullptr);
 
+    // Opens the properties of the page a control shows over owner: what the
+    // control knows at once, the rest once it has read it.
+    static frmPageProperties *showFor(platform::WebBrowser &browser,
+                                      const services::Language &language, QWidget *owner);
+
     // Shows these facts; reading: the rest is still being read.
     void showFacts(const platform::PageFacts &facts, bool reading = false);
     // The text a row shows; empty when the row is not shown.

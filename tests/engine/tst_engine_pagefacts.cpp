@@ -234,6 +234,12 @@ void tst_EnginePageFacts::securePageWithTheCertificateLetPass()
     QVERIFY(!read.certificate.trusted);
     QVERIFY(read.certificate.validFrom <= QDateTime::currentDateTimeUtc());
     QVERIFY(read.certificate.validTo > QDateTime::currentDateTimeUtc());
+    // Working offline the site is not asked.
+    browser->setOffline(true);
+    const PageFacts offline = facts(browser);
+    browser->setOffline(false);
+    QVERIFY(offline.offline);
+    QVERIFY(!offline.certificateRead);
 }
 
 void tst_EnginePageFacts::noPageAnswersToo()

@@ -130,17 +130,21 @@ void tst_PageProperties::plainPageShowsNoCertificate()
 void tst_PageProperties::certificateThatCouldNotBeRead_data()
 {
     QTest::addColumn<bool>("reading");
+    QTest::addColumn<bool>("offline");
     QTest::addColumn<QString>("certificate");
-    QTest::newRow("still reading") << true << u"reading…"_s;
-    QTest::newRow("read failed") << false << u"could not be had from the site"_s;
+    QTest::newRow("still reading") << true << false << u"reading…"_s;
+    QTest::newRow("read failed") << false << false << u"could not be had from the site"_s;
+    QTest::newRow("offline") << false << true << u"not asked for while working offline"_s;
 }
 
 void tst_PageProperties::certificateThatCouldNotBeRead()
 {
     QFETCH(bool, reading);
+    QFETCH(bool, offline);
     QFETCH(QString, certificate);
     PageFacts facts = httpsPage();
     facts.certificateRead = false;
+    facts.offline = offline;
     const Shown shown(u"English"_s, facts, reading);
     QCOMPARE(shown.row(Row::Certificate), certificate);
     QCOMPARE(shown.row(Row::Issuer), QString());

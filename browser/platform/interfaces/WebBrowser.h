@@ -82,6 +82,8 @@ struct PageFacts
         bool trusted = false; // the system's authorities vouch for it
     };
     bool certificateRead = false;
+    // Working offline: the site is not asked for its certificate.
+    bool offline = false;
     Certificate certificate;
     QDateTime modified; // the server's Last-Modified, or the file's; invalid unknown
     QDateTime serverDate; // the Date the server sent with the page; invalid unknown

@@ -256,7 +256,9 @@ void EngineWebBrowser::readPageFacts(std::function<void(const PageFacts &)> done
             reading->facts().certificateExcepted =
                 EngineTrustedSites::of(m_page->profile()).contains(url);
         reading->readDocument(m_page);
-        if (facts.encrypted && !url.host().isEmpty())
+        // Offline, nothing reaches the network.
+        reading->facts().offline = m_offline || (m_factory && m_factory->isOffline());
+        if (facts.encrypted && !url.host().isEmpty() && !reading->facts().offline)
             reading->readCertificate(url);
     }
     reading->end();
