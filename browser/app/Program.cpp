@@ -9,6 +9,7 @@
 #include "Language.h"
 #include "OfflinePage.h"
 #include "OneValueFiles.h"
+#include "ProxySetting.h"
 #include "ProgramFolder.h"
 #include "SettingsStore.h"
 #include "StaleFiles.h"
@@ -126,6 +127,9 @@ void Program::start(const QString &commandLine)
                                                     QStringLiteral("language"),
                                                     m_language->getDefaultLanguage(dir)));
     });
+    // Before any page: the engine takes its connection once, when it starts.
+    services::step([&] { browsers().setLanguage(m_qtTranslation->localeName()); });
+    services::step([&] { browsers().setProxy(services::readProxyChoice(*m_settings)); });
     // The start-up window's load runs the whole chain: the hot-word table,
     // then the main window, which unloads the start-up window.
     windows::start &first = window<windows::start>();

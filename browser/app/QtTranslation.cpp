@@ -56,13 +56,17 @@ QString QtTranslation::localeCode(const QString &languageName)
 bool QtTranslation::use(const QString &languageName)
 {
     const QString code = localeCode(languageName);
+    // The engine takes its locale (error pages, its own dialogs) once, when
+    // it starts: so the locale follows the interface, never the system's.
+    QLocale::setDefault(localeFor(code));
+    m_localeSet = true;
     if (code == m_code)
         return !m_code.isEmpty();
-    remove();
+    removeTranslators();
     if (code.isEmpty())
         return false;
-    auto translator = std::make_unique<QTranslator>();
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    auto translator = std::make_unique<QTranslator>();
     if (!translator->load(QStringLiteral("qtbase_") + code, folder))
         return false;
     if (!QCoreApplication::installTranslator(translator.get()))
@@ -70,19 +74,41 @@ bool QtTranslation::use(const QString &languageName)
     m_translator = std::move(translator);
     m_fileTypes = std::make_unique<FileTypeTexts>();
     QCoreApplication::installTranslator(m_fileTypes.get());
+    // The engine's page menu and its dialogs; a missing file leaves them English.
+    auto engine = std::make_unique<QTranslator>();
+    if (engine->load(QStringLiteral("qtwebengine_") + code, folder)
+        && QCoreApplication::installTranslator(engine.get()))
+        m_engine = std::move(engine);
     m_code = code;
     return true;
 }
 
+QString QtTranslation::localeName() const
+{
+    return localeFor(m_code).name();
+}
+
+QLocale QtTranslation::localeFor(const QString &code)
+{
+    return code.isEmpty() ? QLocale(QLocale::English, QLocale::UnitedStates) : QLocale(code);
+}
+
+void QtTranslation::removeTranslators()
+{
+    for (std::unique_ptr<QTranslator> *t : {&m_engine, &m_fileTypes, &m_translator}) {
+        if (*t)
+            QCoreApplication::removeTranslator(t->get());
+        t->reset();
+    }
+    m_code.clear();
+}
+
 void QtTranslation::remove()
 {
-    if (m_fileTypes)
-        QCoreApplication::removeTranslator(m_fileTypes.get());
-    m_fileTypes.reset();
-    if (m_translator)
-        QCoreApplication::removeTranslator(m_translator.get());
-    m_translator.reset();
-    m_code.clear();
+    removeTranslators();
+    if (m_localeSet)
+        QLocale::setDefault(QLocale::system());
+    m_localeSet = false;
 }
 
 } // namespace velmora

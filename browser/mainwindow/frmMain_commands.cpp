@@ -1,6 +1,7 @@
 // The menu commands the main window carries out itself: page and clipboard
-// commands, opening a file, the offline, window-filter and always-on-top
-// toggles, language, help and exit.
+// commands, the page's properties, opening a file, the offline,
+// window-filter and always-on-top toggles, Internet options, language, help
+// and exit.
 
 #include "frmMain.h"
 
@@ -13,6 +14,9 @@
 #include "SettingsStore.h"
 #include "Steps.h"
 #include "TabHelpers.h"
+
+#include "frmInternetOptions.h"
+#include "frmPageProperties.h"
 
 #include "TabstripP.h"
 #include "WebBrowser.h"
@@ -148,8 +152,6 @@ void frmMain::connectMenuCommands()
         if (it != mnulng.end())
             mnulng_Click(static_cast<int>(it - mnulng.begin()));
     });
-    // There is no Internet options applet on this desktop to start.
-    step([&] { actionNamed(QStringLiteral("mnuIECpl"))->setEnabled(false); });
 }
 
 platform::WebBrowser &frmMain::currentWeb() const
@@ -204,11 +206,7 @@ void frmMain::Web_PageCommandRequested(int Index, int command)
         });
         break;
     case WebBrowser::Properties:
-        step([&] {
-            dialogs.msgBox(this, getTitle(Index) + QStringLiteral("\r\n") + browser->LocationURL(),
-                           platform::MsgButtons::OK, platform::MsgIcon::Information,
-                           plainCaption(actionNamed(QStringLiteral("mnuProp"))));
-        });
+        step([&] { windows::frmPageProperties::showFor(*browser, m_program.language(), this); });
         break;
     default:
         break;
@@ -466,7 +464,16 @@ void frmMain::mnuCallHelp_Click()
 
 void frmMain::mnuIECpl_Click()
 {
-    // No such applet here; the item is shown disabled.
+    // The browser's own options stand in for the system's applet.
+    // One at a time; a closed one is on its way out.
+    auto *dialog = findChild<windows::frmInternetOptions *>();
+    if (!dialog || !dialog->isVisible()) {
+        dialog = new windows::frmInternetOptions(m_program, this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    dialog->open();
+    dialog->raise();
+    dialog->activateWindow();
 }
 
 void frmMain::mnuHPage_Click()

@@ -165,7 +165,7 @@ public:
         step([&] {
             path = w.m_program.dialogs().saveFile(
                 &w, lang().own(u"Сохранить файл", u"Save file"), filter,
-                QDir(folder).filePath(name));
+                QDir(folder).filePath(name), platform::FileUse::Downloads);
         });
         // Not accepted: the control drops the download before anything is written.
         if (path.isEmpty())
@@ -275,9 +275,11 @@ public:
         step([&] {
             auto &dialogs = w.m_program.dialogs();
             if (multiple) {
-                *files = dialogs.openFiles(&w, title, filter, uploadFolder);
+                *files = dialogs.openFiles(&w, title, filter, uploadFolder,
+                                           platform::FileUse::Uploads);
             } else {
-                const QString file = dialogs.openFile(&w, title, filter, uploadFolder);
+                const QString file = dialogs.openFile(&w, title, filter, uploadFolder,
+                                                      platform::FileUse::Uploads);
                 *files = file.isEmpty() ? QStringList() : QStringList{file};
             }
         });

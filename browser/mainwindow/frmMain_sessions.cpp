@@ -86,7 +86,8 @@ void frmMain::mnuSaveTabs_Click()
     QString path;
     step([&] {
         path = m_program.dialogs().saveFile(this, QString(),
-                                            QString::fromUtf16(sessions::SaveFilter), QString());
+                                            QString::fromUtf16(sessions::SaveFilter), QString(),
+                                            platform::FileUse::Sessions);
     });
     if (path.isEmpty())
         return;
@@ -143,7 +144,8 @@ void frmMain::mnuLoadTabs_Click()
     QString path;
     step([&] {
         path = m_program.dialogs().openFile(this, QString(),
-                                            QString::fromUtf16(sessions::OpenFilter), QString());
+                                            QString::fromUtf16(sessions::OpenFilter), QString(),
+                                            platform::FileUse::Sessions);
     });
     if (path.isEmpty())
         return;

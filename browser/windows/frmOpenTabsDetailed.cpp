@@ -181,7 +181,8 @@ void frmOpenTabsDetailed::Form_Load()
     } else {
         step([&] {
             source = program().dialogs().openFile(
-                this, QString(), QString::fromUtf16(sessions::SaveFilter), QString());
+                this, QString(), QString::fromUtf16(sessions::SaveFilter), QString(),
+                platform::FileUse::Sessions);
         });
         if (source.isEmpty()) {
             unload();

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileIconProvider>
+#include <QLocale>
 #include <QPushButton>
 #include <QTest>
 
@@ -76,10 +77,14 @@ void tst_QtTranslation::standardButtonsSpeakTheStartLanguage_data()
     QTest::addColumn<QString>("yes");
     QTest::addColumn<QString>("cancel");
     QTest::addColumn<QString>("folder"); // the file dialog's Type column
+    // The default locale, which the web engine takes for its own pages.
+    QTest::addColumn<QString>("locale");
     QTest::newRow("default Russian") << QString() << QStringLiteral("Да")
-                                     << QStringLiteral("Отмена") << QStringLiteral("Папка");
+                                     << QStringLiteral("Отмена") << QStringLiteral("Папка")
+                                     << QStringLiteral("ru_RU");
     QTest::newRow("English") << QStringLiteral("English") << QStringLiteral("Yes")
-                             << QStringLiteral("Cancel") << QStringLiteral("Folder");
+                             << QStringLiteral("Cancel") << QStringLiteral("Folder")
+                             << QStringLiteral("en_US");
 }
 
 void tst_QtTranslation::standardButtonsSpeakTheStartLanguage()
@@ -88,6 +93,7 @@ void tst_QtTranslation::standardButtonsSpeakTheStartLanguage()
     QFETCH(QString, yes);
     QFETCH(QString, cancel);
     QFETCH(QString, folder);
+    QFETCH(QString, locale);
     Run run;
     ProgramFixture &fx = run.fx;
     if (!language.isEmpty())
@@ -97,6 +103,8 @@ void tst_QtTranslation::standardButtonsSpeakTheStartLanguage()
     QCOMPARE(buttonText(QDialogButtonBox::Yes), yes);
     QCOMPARE(buttonText(QDialogButtonBox::Cancel), cancel);
     QCOMPARE(QFileIconProvider().type(QFileInfo(fx.env.programDir())), folder);
+    QCOMPARE(QLocale().name(), locale);
+    QCOMPARE(fx.program().qtTranslation().localeName(), locale);
 }
 
 void tst_QtTranslation::translationLeavesWithTheProgram()
@@ -109,6 +117,7 @@ void tst_QtTranslation::translationLeavesWithTheProgram()
         QCOMPARE(buttonText(QDialogButtonBox::No), QStringLiteral("Нет"));
     }
     QCOMPARE(buttonText(QDialogButtonBox::No), QStringLiteral("No"));
+    QCOMPARE(QLocale(), QLocale::system());
 }
 
 QTEST_MAIN(tst_QtTranslation)

@@ -11,7 +11,9 @@
 #include "Program.h"
 #include "SettingsStore.h"
 #include "frmMain.h"
+#include "frmInternetOptions.h"
 #include "frmOptions.h"
+#include "frmPageProperties.h"
 
 #include "Bar.h"
 #include "TabstripP.h"
@@ -39,6 +41,8 @@ using velmora::platform::MsgIcon;
 using velmora::platform::MsgResult;
 using velmora::test::ProgramFixture;
 using velmora::test::openTabs;
+using velmora::windows::frmInternetOptions;
+using velmora::windows::frmPageProperties;
 using ExecCall = QPair<int, int>;
 
 namespace {
@@ -68,7 +72,7 @@ private slots:
     void saveAsAsksForAFileAndSavesThePage_data();
     void saveAsAsksForAFileAndSavesThePage();
     void printUsesThePrinterOfThePageSetup();
-    void propertiesShowTitleAndAddress();
+    void propertiesShowTheFactsOfTheCurrentPage();
     void propertiesFailure_data();
     void propertiesFailure();
     void clipboardFollowsTheFocus_data();
@@ -92,7 +96,7 @@ private slots:
     void f1OpensTheShippedHelpOfTheLanguage_data();
     void f1OpensTheShippedHelpOfTheLanguage();
     void homePageOfTheProductInANewTab();
-    void internetOptionsAppletIsNotOffered();
+    void internetOptionsOpenOneDialog();
 };
 
 void tst_MainWindowCommands::pageCommandsReachTheCurrentTab_data()
@@ -169,18 +173,35 @@ void tst_MainWindowCommands::printUsesThePrinterOfThePageSetup()
     QCOMPARE(fx.web(1)->calls.prints, QList<QPrinter *>{calls.at(0).printer});
 }
 
-void tst_MainWindowCommands::propertiesShowTitleAndAddress()
+void tst_MainWindowCommands::propertiesShowTheFactsOfTheCurrentPage()
 {
     ProgramFixture fx;
     frmMain &main = fx.start();
-    fx.web(1)->fakeNavigate(QStringLiteral("http://example.com/a"), QStringLiteral("Example"));
+    main.cmdNew_Click();
+    fx.web(1)->fakeNavigate(QStringLiteral("http://other.example/"), QStringLiteral("Other"));
+    fx.web(2)->fakeNavigate(QStringLiteral("https://example.com/a"), QStringLiteral("Example"));
+    main.Tabstrip1->setValue(2);
+    fx.web(2)->fakeFacts.mimeType = QStringLiteral("text/html");
+    fx.web(2)->fakeFacts.size = 2048;
+    fx.web(2)->fakeFacts.encrypted = true;
+    fx.web(2)->fakeFacts.certificateRead = true;
+    fx.web(2)->fakeFacts.certificate.subject = QStringLiteral("example.com");
     trigger(main, "mnuProp");
-    QCOMPARE(fx.dialogs().msgCalls.size(), 1);
-    const FakeDialogs::MsgCall call = fx.dialogs().msgCalls.first();
-    QCOMPARE(call.text, QStringLiteral("Example\r\nhttp://example.com/a"));
-    QCOMPARE(call.buttons, MsgButtons::OK);
-    QCOMPARE(call.icon, MsgIcon::Information);
-    QCOMPARE(call.title, QStringLiteral("Свойства"));
+    auto *dialog = main.findChild<frmPageProperties *>();
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Свойства"));
+    // What the control knows at once is there before its reading answers.
+    using Row = frmPageProperties::Row;
+    QCOMPARE(dialog->rowText(Row::Address), QStringLiteral("https://example.com/a"));
+    QCOMPARE(dialog->rowText(Row::Title), QStringLiteral("Example"));
+    QCOMPARE(dialog->rowText(Row::Type), QStringLiteral("читается…"));
+    QTRY_COMPARE(dialog->rowText(Row::Type), QStringLiteral("text/html"));
+    QCOMPARE(dialog->rowText(Row::Certificate), QStringLiteral("example.com"));
+    QVERIFY(dialog->rowText(Row::Size).startsWith(QStringLiteral("2")));
+    QCOMPARE(fx.web(1)->factReads, 0);
+    // No message box stands in for the dialog.
+    QVERIFY(fx.dialogs().msgCalls.isEmpty());
 }
 
 void tst_MainWindowCommands::propertiesFailure_data()
@@ -631,15 +652,26 @@ void tst_MainWindowCommands::homePageOfTheProductInANewTab()
     QCOMPARE(fx.web(2)->calls.navigations.last(), QStringLiteral("http://velmora.example/"));
 }
 
-void tst_MainWindowCommands::internetOptionsAppletIsNotOffered()
+void tst_MainWindowCommands::internetOptionsOpenOneDialog()
 {
     ProgramFixture fx;
     frmMain &main = fx.start();
     QAction *item = main.actionNamed(QStringLiteral("mnuIECpl"));
     QVERIFY(item->isVisible());
-    QVERIFY(!item->isEnabled());
-    // The language still names it.
+    QVERIFY(item->isEnabled());
     QVERIFY(!item->text().isEmpty());
+    trigger(main, "mnuIECpl");
+    trigger(main, "mnuIECpl");
+    const auto dialogs = main.findChildren<frmInternetOptions *>();
+    QCOMPARE(dialogs.size(), 1);
+    QVERIFY(dialogs.first()->isVisible());
+    QCOMPARE(dialogs.first()->windowTitle(), QStringLiteral("Свойства обозревателя"));
+    // Closed, it goes; the item opens a fresh one.
+    dialogs.first()->reject();
+    QTRY_VERIFY(main.findChildren<frmInternetOptions *>().isEmpty());
+    trigger(main, "mnuIECpl");
+    QCOMPARE(main.findChildren<frmInternetOptions *>().size(), 1);
+    QVERIFY(main.findChild<frmInternetOptions *>()->isVisible());
 }
 
 QTEST_MAIN(tst_MainWindowCommands)

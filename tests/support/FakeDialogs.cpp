@@ -27,9 +27,9 @@ MsgResult FakeDialogs::msgBox(QWidget *parent, const QString &text, MsgButtons b
 }
 
 QString FakeDialogs::file(FileKind kind, const QString &title, const QString &filter,
-                          const QString &dir)
+                          const QString &dir, FileUse use)
 {
-    FileCall call{kind, title, filter, dir, QString(), false};
+    FileCall call{kind, title, filter, dir, QString(), false, use};
     if (!m_fileAnswers.isEmpty()) {
         call.answer = m_fileAnswers.dequeue();
         call.scripted = true;
@@ -39,15 +39,15 @@ QString FakeDialogs::file(FileKind kind, const QString &title, const QString &fi
 }
 
 QString FakeDialogs::openFile(QWidget *, const QString &title, const QString &filter,
-                              const QString &dir)
+                              const QString &dir, FileUse use)
 {
-    return file(FileKind::Open, title, filter, dir);
+    return file(FileKind::Open, title, filter, dir, use);
 }
 
 QString FakeDialogs::saveFile(QWidget *, const QString &title, const QString &filter,
-                              const QString &dir)
+                              const QString &dir, FileUse use)
 {
-    return file(FileKind::Save, title, filter, dir);
+    return file(FileKind::Save, title, filter, dir, use);
 }
 
 bool FakeDialogs::print(PrintKind kind, QPrinter &printer)
@@ -72,9 +72,9 @@ bool FakeDialogs::pageSetupDialog(QWidget *, QPrinter &printer)
 }
 
 QStringList FakeDialogs::openFiles(QWidget *, const QString &title, const QString &filter,
-                                   const QString &dir)
+                                   const QString &dir, FileUse use)
 {
-    FilesCall call{title, filter, dir, {}};
+    FilesCall call{title, filter, dir, {}, use};
     if (!m_filesAnswers.isEmpty())
         call.answer = m_filesAnswers.dequeue();
     filesCalls.append(call);

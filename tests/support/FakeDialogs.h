@@ -35,6 +35,7 @@ public:
         QString dir;
         QString answer;
         bool scripted = false;
+        FileUse use = FileUse::Documents;
     };
 
     enum class PrintKind { Print, PageSetup };
@@ -58,6 +59,7 @@ public:
         QString filter;
         QString dir;
         QStringList answer;
+        FileUse use = FileUse::Documents;
     };
 
     // Queues the answer of the next login dialog; unscripted ones cancel.
@@ -82,13 +84,13 @@ public:
     MsgResult msgBox(QWidget *parent, const QString &text, MsgButtons buttons, MsgIcon icon,
                      const QString &title) override;
     QString openFile(QWidget *parent, const QString &title, const QString &filter,
-                     const QString &dir) override;
+                     const QString &dir, FileUse use = FileUse::Documents) override;
     QString saveFile(QWidget *parent, const QString &title, const QString &filter,
-                     const QString &dir) override;
+                     const QString &dir, FileUse use = FileUse::Documents) override;
     bool printDialog(QWidget *parent, QPrinter &printer) override;
     bool pageSetupDialog(QWidget *parent, QPrinter &printer) override;
     QStringList openFiles(QWidget *parent, const QString &title, const QString &filter,
-                          const QString &dir) override;
+                          const QString &dir, FileUse use = FileUse::Documents) override;
     bool login(QWidget *parent, const LoginTexts &texts, QString *user,
                QString *password) override;
 
@@ -99,7 +101,8 @@ public:
     QList<PrintCall> printCalls;
 
 private:
-    QString file(FileKind kind, const QString &title, const QString &filter, const QString &dir);
+    QString file(FileKind kind, const QString &title, const QString &filter, const QString &dir,
+                 FileUse use);
     bool print(PrintKind kind, QPrinter &printer);
 
     QQueue<MsgResult> m_msgAnswers;

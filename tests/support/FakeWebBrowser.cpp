@@ -519,4 +519,15 @@ void FakeWebBrowser::leaveFullScreen()
     fakeFullScreen(false);
 }
 
+void FakeWebBrowser::readPageFacts(std::function<void(const PageFacts &)> done)
+{
+    ++factReads;
+    QTimer::singleShot(0, this, [this, done = std::move(done)] {
+        PageFacts facts = fakeFacts;
+        facts.address = LocationURL();
+        facts.title = m_document->title();
+        done(facts);
+    });
+}
+
 } // namespace velmora::platform

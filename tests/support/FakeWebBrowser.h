@@ -183,6 +183,12 @@ public:
     bool fakeFullScreen(bool on);
     void leaveFullScreen() override;
 
+    // Answers on the next turn of the event loop with fakeFacts, its address
+    // and title those of the page shown.
+    void readPageFacts(std::function<void(const PageFacts &)> done) override;
+    PageFacts fakeFacts;
+    int factReads = 0;
+
     Calls calls;
     // ExecWB of these commands throws std::runtime_error (after recording the call).
     QList<int> failingCommands;
@@ -219,6 +225,24 @@ public:
     {
         contentSettings.append(settings);
     }
+    void setLanguage(const QString &locale) override { languages.append(locale); }
+    void setProxy(const ProxyChoice &proxy) override
+    {
+        proxies.append(proxy);
+        controlsWhenProxySet.append(int(m_browsers.size()));
+    }
+    bool clearBrowsingData(const BrowsingDataChoice &choice) override
+    {
+        cleared.append(choice);
+        return clearSucceeds;
+    }
+
+    // Every setLanguage, setProxy and clearBrowsingData call, in order.
+    QStringList languages;
+    QList<ProxyChoice> proxies;
+    QList<int> controlsWhenProxySet; // how many controls had been made by then
+    QList<BrowsingDataChoice> cleared;
+    bool clearSucceeds = true;
 
     // Every applyContentSettings call, in order.
     QList<ContentSettings> contentSettings;

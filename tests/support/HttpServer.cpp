@@ -119,6 +119,7 @@ void HttpServer::onReadyRead(QTcpSocket *socket)
 
     m_counts[path] += 1;
     m_heads.append(head.left(head.indexOf("\r\n\r\n")));
+    m_lastHeads.insert(path, m_heads.constLast());
     m_order.append(path);
     emit requested(path);
 

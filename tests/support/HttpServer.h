@@ -63,6 +63,10 @@ public:
     // The answer for path may be stored by the engine but is asked for anew
     // each time (no-cache), rather than never stored (no-store).
     void setStorable(const QString &path) { m_storable.insert(path); }
+    // More header lines of the answer for path, each ending in CR LF.
+    void setHeaders(const QString &path, const QByteArray &lines) { m_headers.insert(path, lines); }
+    // The head (request line and headers) of the last request for path.
+    QByteArray lastHead(const QString &path) const { return m_lastHeads.value(path); }
 
     int requestCount(const QString &path) const;
     // The head of every request seen (request line and headers), in order.
@@ -88,6 +92,7 @@ private:
     QHash<QString, Login> m_logins;
     QHash<QString, QByteArray> m_headers; // more header lines, each ending in CR LF
     QHash<QString, int> m_counts;
+    QHash<QString, QByteArray> m_lastHeads;
     QStringList m_order;
     QSet<QString> m_cacheable;
     QSet<QString> m_storable;

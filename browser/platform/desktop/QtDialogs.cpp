@@ -2,7 +2,10 @@
 
 #include "LoginDialog.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QApplication>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -85,18 +88,53 @@ void fitFileColumns(QFileDialog &dialog)
     dialog.resize(size.expandedTo(dialog.minimumSizeHint()));
 }
 
-QStringList runFileDialog(QWidget *parent, const QString &title, const QString &filter,
-                          const QString &dir, QFileDialog::FileMode mode)
+} // namespace
+
+QString QtDialogs::defaultFolder(FileUse use)
 {
-    QFileDialog dialog(parent, title, dir, toDialogFilter(filter));
-    dialog.setFileMode(mode);
+    const QString folder = QStandardPaths::writableLocation(
+        use == FileUse::Downloads ? QStandardPaths::DownloadLocation
+                                  : QStandardPaths::DocumentsLocation);
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}
+
+QString QtDialogs::startPath(FileUse use, const QString &dir) const
+{
+    const QFileInfo given(dir);
+    const bool givenFolder = !dir.isEmpty() && given.isDir();
+    QString folder = m_lastFolders.value(use);
+    // A folder removed since is no place to start.
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        if (givenFolder && given.isAbsolute())
+            folder = given.absoluteFilePath();
+        else if (!dir.isEmpty() && given.isAbsolute() && QFileInfo(given.absolutePath()).isDir())
+            folder = given.absolutePath();
+        else
+            folder = defaultFolder(use);
+    }
+    const QString name = givenFolder ? QString() : given.fileName();
+    return name.isEmpty() ? folder : QDir(folder).filePath(name);
+}
+
+void QtDialogs::remember(FileUse use, const QStringList &chosen)
+{
+    if (!chosen.isEmpty())
+        m_lastFolders.insert(use, QFileInfo(chosen.constFirst()).absolutePath());
+}
+
+QStringList QtDialogs::runFileDialog(QWidget *parent, const QString &title,
+                                     const QString &filter, const QString &dir, FileUse use,
+                                     int mode)
+{
+    QFileDialog dialog(parent, title, startPath(use, dir), toDialogFilter(filter));
+    dialog.setFileMode(QFileDialog::FileMode(mode));
     fitFileColumns(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    return dialog.selectedFiles();
+    const QStringList chosen = dialog.selectedFiles();
+    remember(use, chosen);
+    return chosen;
 }
-
-} // namespace
 
 QString toDialogFilter(const QString &filter)
 {
@@ -138,16 +176,17 @@ MsgResult QtDialogs::msgBox(QWidget *parent, const QString &text, MsgButtons but
 }
 
 QString QtDialogs::openFile(QWidget *parent, const QString &title, const QString &filter,
-                            const QString &dir)
+                            const QString &dir, FileUse use)
 {
-    const QStringList files = runFileDialog(parent, title, filter, dir, QFileDialog::ExistingFile);
+    const QStringList files =
+        runFileDialog(parent, title, filter, dir, use, QFileDialog::ExistingFile);
     return files.isEmpty() ? QString() : files.constFirst();
 }
 
 QString QtDialogs::saveFile(QWidget *parent, const QString &title, const QString &filter,
-                            const QString &dir)
+                            const QString &dir, FileUse use)
 {
-    QFileDialog dialog(parent, title, dir, toDialogFilter(filter));
+    QFileDialog dialog(parent, title, startPath(use, dir), toDialogFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     // A bare name gets the ending of a filter with one file type, before the
@@ -162,6 +201,7 @@ QString QtDialogs::saveFile(QWidget *parent, const QString &title, const QString
     fitFileColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    remember(use, dialog.selectedFiles());
     return dialog.selectedFiles().constFirst();
 }
 
@@ -178,9 +218,9 @@ bool QtDialogs::pageSetupDialog(QWidget *parent, QPrinter &printer)
 }
 
 QStringList QtDialogs::openFiles(QWidget *parent, const QString &title, const QString &filter,
-                                 const QString &dir)
+                                 const QString &dir, FileUse use)
 {
-    return runFileDialog(parent, title, filter, dir, QFileDialog::ExistingFiles);
+    return runFileDialog(parent, title, filter, dir, use, QFileDialog::ExistingFiles);
 }
 
 bool QtDialogs::login(QWidget *parent, const LoginTexts &texts, QString *user, QString *password)

@@ -3,6 +3,8 @@
 #include "Services.h"
 #include "TitleRoom.h"
 
+#include <QHash>
+
 class QMessageBox;
 
 namespace velmora::platform {
@@ -14,15 +16,30 @@ public:
     MsgResult msgBox(QWidget *parent, const QString &text, MsgButtons buttons, MsgIcon icon,
                      const QString &title) override;
     QString openFile(QWidget *parent, const QString &title, const QString &filter,
-                     const QString &dir) override;
+                     const QString &dir, FileUse use = FileUse::Documents) override;
     QString saveFile(QWidget *parent, const QString &title, const QString &filter,
-                     const QString &dir) override;
+                     const QString &dir, FileUse use = FileUse::Documents) override;
     bool printDialog(QWidget *parent, QPrinter &printer) override;
     bool pageSetupDialog(QWidget *parent, QPrinter &printer) override;
     QStringList openFiles(QWidget *parent, const QString &title, const QString &filter,
-                          const QString &dir) override;
+                          const QString &dir, FileUse use = FileUse::Documents) override;
     bool login(QWidget *parent, const LoginTexts &texts, QString *user,
                QString *password) override;
+
+    // Where a dialog of this kind starts: the folder it last chose this run,
+    // else the folder of an absolute dir, else the kind's own folder; with
+    // dir's file name when it names a file.
+    QString startPath(FileUse use, const QString &dir) const;
+    // The user's downloads folder for downloads, the documents folder for
+    // the rest; the home folder where that is missing.
+    static QString defaultFolder(FileUse use);
+
+private:
+    QStringList runFileDialog(QWidget *parent, const QString &title, const QString &filter,
+                              const QString &dir, FileUse use, int mode);
+    void remember(FileUse use, const QStringList &chosen);
+
+    QHash<FileUse, QString> m_lastFolders;
 };
 
 // A filter in the "Description|*.a;*.b|All|*.*" form as a file dialog's

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BrowsingData.h"
 #include "DialUp.h"
 #include "InternetCache.h"
 #include "Registry.h"
@@ -45,6 +46,15 @@ public:
     {
         Q_UNUSED(page);
     }
+    // The interface language's locale ("ru_RU"): pages are told the user
+    // reads it first (Accept-Language). Applies now and later.
+    virtual void setLanguage(const QString &locale) = 0;
+    // The connection the engine starts with. The engine reads it once, when
+    // it starts: set it before the first control shows a page.
+    virtual void setProxy(const ProxyChoice &proxy) = 0;
+    // Deletes what was chosen; the pages open keep what they show. False
+    // when some of it could not be deleted.
+    virtual bool clearBrowsingData(const BrowsingDataChoice &choice) = 0;
 };
 
 // The texts of the login dialog, in the interface language.
@@ -62,6 +72,11 @@ enum class MsgButtons { OK, OKCancel, YesNo, YesNoCancel, RetryCancel };
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 enum class MsgResult { OK, Cancel, Yes, No, Retry };
 
+// What a file dialog is for. Each kind starts in a folder of its own (the
+// user's downloads folder for downloads, the documents folder for the rest)
+// and, for the run, in the folder last chosen in a dialog of that kind.
+enum class FileUse { Documents, Sessions, Downloads, Uploads };
+
 // Message boxes and common file dialogs, answered by the user or by a test.
 class Dialogs
 {
@@ -69,18 +84,19 @@ public:
     virtual ~Dialogs() = default;
     virtual MsgResult msgBox(QWidget *parent, const QString &text, MsgButtons buttons,
                              MsgIcon icon, const QString &title) = 0;
-    // Empty result: cancelled.
+    // Empty result: cancelled. dir: a file name to offer, or a path whose
+    // folder is started in when this kind has chosen none yet.
     virtual QString openFile(QWidget *parent, const QString &title, const QString &filter,
-                             const QString &dir) = 0;
+                             const QString &dir, FileUse use = FileUse::Documents) = 0;
     virtual QString saveFile(QWidget *parent, const QString &title, const QString &filter,
-                             const QString &dir) = 0;
+                             const QString &dir, FileUse use = FileUse::Documents) = 0;
     // The print and page setup dialogs over a printer the caller keeps, so
     // that the page setup holds for the next print. False: cancelled.
     virtual bool printDialog(QWidget *parent, QPrinter &printer) = 0;
     virtual bool pageSetupDialog(QWidget *parent, QPrinter &printer) = 0;
     // Several files to open at once; empty: cancelled.
     virtual QStringList openFiles(QWidget *parent, const QString &title, const QString &filter,
-                                  const QString &dir) = 0;
+                                  const QString &dir, FileUse use = FileUse::Documents) = 0;
     // Asks for a user name and password; false: cancelled.
     virtual bool login(QWidget *parent, const LoginTexts &texts, QString *user,
                        QString *password) = 0;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 class QPrinter;
 class QWidget;
@@ -52,6 +55,39 @@ public:
 
 signals:
     void onmousemove();
+};
+
+// What the control knows of the page it shows, for the page's properties.
+struct PageFacts
+{
+    QString address;
+    QString title; // the document's own; "" when it has none
+    QString scheme; // "https", "file"
+    // The page did not load: the control shows the engine's error page for it.
+    bool failed = false;
+    QString wireProtocol; // as the connection spoke it ("http/1.1", "h2"); "" unknown
+    QString mimeType; // "text/html"; "" unknown
+    qint64 size = -1; // bytes of the document; -1 unknown
+    bool encrypted = false; // came over TLS
+    // The user let this site's failed certificate pass for the run.
+    bool certificateExcepted = false;
+    // The site's certificate as a connection of its own to the site found it
+    // (the engine shows none of a page it trusts).
+    struct Certificate
+    {
+        QString subject;
+        QString issuer;
+        QDateTime validFrom;
+        QDateTime validTo;
+        bool trusted = false; // the system's authorities vouch for it
+    };
+    bool certificateRead = false;
+    // Working offline: the site is not asked for its certificate.
+    bool offline = false;
+    Certificate certificate;
+    QDateTime modified; // the server's Last-Modified, or the file's; invalid unknown
+    QDateTime serverDate; // the Date the server sent with the page; invalid unknown
+    QDateTime created; // a local file's; invalid unknown
 };
 
 // One embeddable browser control: the members and events the windows use.
@@ -130,6 +166,10 @@ public:
     virtual bool hasPage() const = 0;
     // Ends the full screen a page asked for.
     virtual void leaveFullScreen() {}
+    // Reads the facts of the page shown and calls done once with them, from
+    // the event loop, within a few seconds (what is not known by then stays
+    // unknown). Not called if the control goes first.
+    virtual void readPageFacts(std::function<void(const PageFacts &)> done) = 0;
 
 signals:
     void BeforeNavigate2(const QString &url, bool *cancel);

@@ -241,6 +241,16 @@ void EngineOfflineCache::finishSave(QWebEngineDownloadRequest *download)
         evict();
 }
 
+bool EngineOfflineCache::clear()
+{
+    m_recent.clear();
+    bool all = true;
+    const QDir dir(m_folder);
+    for (const QFileInfo &file : dir.entryInfoList({u"*.mhtml"_s}, QDir::Files))
+        all = QFile::remove(file.absoluteFilePath()) && all;
+    return all;
+}
+
 void EngineOfflineCache::evict()
 {
     QDir dir(m_folder);

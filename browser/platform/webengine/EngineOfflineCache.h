@@ -64,6 +64,8 @@ public:
     QString archivePath(const QString &address) const;
     // Where failed saves are raised; none by default.
     void setWriteFailures(WriteFailures *failures) { m_failures = failures; }
+    // Deletes every page kept. False when some could not be deleted.
+    bool clear();
     // Saves in progress (tests and the benchmark wait for them).
     int pendingSaves() const
     {

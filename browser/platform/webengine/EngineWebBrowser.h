@@ -69,6 +69,7 @@ public:
     void releasePage() override;
     bool hasPage() const override;
     void leaveFullScreen() override;
+    void readPageFacts(std::function<void(const PageFacts &)> done) override;
 
     // The engine page while one exists (tests look into it).
     QWebEnginePage *page() const;
@@ -177,6 +178,14 @@ public:
     void setOffline(bool offline);
     bool isOffline() const;
     void setOfflinePage(std::function<QString(const QString &address)> page) override;
+
+    void setLanguage(const QString &locale) override;
+    // Sets Qt Network's application proxy, which the engine takes when it
+    // starts; once it runs, the choice waits for the next start.
+    void setProxy(const ProxyChoice &proxy) override;
+    bool clearBrowsingData(const BrowsingDataChoice &choice) override;
+    // What pages are told the user reads: "ru-RU,ru;q=0.9,en;q=0.8".
+    static QString acceptLanguage(const QString &locale);
     std::shared_ptr<EngineOfflineCache> offlineCache() const { return m_offlineCache; }
     EngineOfflineWork &offlineWork() const { return *m_offlineWork; }
     EngineBlankWindows &blankWindows() { return *m_blankWindows; }
@@ -186,6 +195,7 @@ private:
     void installNotifications();
 
     QWebEngineProfile *m_profile = nullptr;
+    QString m_acceptLanguage;
     std::unique_ptr<QTimer> m_trim;
     std::unique_ptr<QTimer> m_occlusion;
     QList<QPointer<EngineWebBrowser>> m_browsers;

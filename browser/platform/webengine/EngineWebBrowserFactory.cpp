@@ -152,6 +152,8 @@ QWebEngineProfile *EngineWebBrowserFactory::profile()
         m_profile->setCachePath(QDir(root).filePath(u"cache"_s));
         m_profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
         m_profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
+        if (!m_acceptLanguage.isEmpty())
+            m_profile->setHttpAcceptLanguage(m_acceptLanguage);
         applyContentSettingsToProfile();
         m_offlineWork->install(m_profile);
         routeDownloads(m_profile);
