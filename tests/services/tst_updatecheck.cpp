@@ -1,6 +1,7 @@
 #include "ProgramFixture.h"
 
 #include "FakeDialUp.h"
+#include "PostedKeys.h"
 #include "Product.h"
 #include "FakeDialogs.h"
 #include "FakeWebBrowser.h"
@@ -14,6 +15,9 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -34,7 +38,6 @@ namespace {
 const QString general = u"general"_s;
 const QString lastKey = u"LastNotification"_s;
 const QString versionKey = u"NotificationVer"_s;
-const QString downloadPage = QString::fromUtf16(velmora::services::product::DownloadPage);
 
 QByteArray reply(const QByteArray &version)
 {
@@ -44,6 +47,85 @@ QByteArray reply(const QByteArray &version)
 QDate today()
 {
     return QDateTime::currentDateTimeUtc().date();
+}
+
+// One tick of the update timer, and what it started run to its end.
+void tick(frmMain &w)
+{
+    w.tmrUpd_Timer();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.updateCheckRunning(), 30000);
+}
+
+// Where Yes on the notice goes: the build's download page, else its product
+// page, else what the bundled help says of the program.
+QString downloadPage(ProgramFixture &fx)
+{
+    if (const QString page = QString::fromUtf16(product::DownloadPage); !page.isEmpty())
+        return page;
+    if (const QString page = QString::fromUtf16(product::Page); !page.isEmpty())
+        return page;
+    const QString help = QDir(fx.env.programDir()).filePath(u"help.html"_s);
+    fx.env.writeProgramFile(u"help.html"_s, "<h2 id=\"about\">О программе</h2>");
+    return QUrl::fromLocalFile(help).toString() + u"#about"_s;
+}
+
+// Takes connections and answers them with a fixed text, then closes them;
+// with no text, holds them without a word.
+class RawServer : public QObject
+{
+public:
+    explicit RawServer(QByteArray answer = {}) : m_answer(std::move(answer))
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                m_held.append(socket);
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    socket->readAll();
+                    if (!m_answer.isEmpty() && !socket->property("answered").toBool()) {
+                        socket->setProperty("answered", true);
+                        // Closed once all of it is written, as far as the peer reads.
+                        socket->write(m_answer);
+                        socket->disconnectFromHost();
+                    }
+                });
+            }
+        });
+    }
+    QUrl url() const
+    {
+        QUrl url;
+        url.setScheme(u"http"_s);
+        url.setHost(u"127.0.0.1"_s);
+        url.setPort(m_server.serverPort());
+        url.setPath(u"/version.txt"_s);
+        return url;
+    }
+    qsizetype connections() const { return m_held.size(); }
+    // Ends every connection and takes no more: the peer sees the other end
+    // close, and a second try refused.
+    void drop()
+    {
+        m_server.close();
+        for (QTcpSocket *socket : std::as_const(m_held))
+            socket->abort();
+    }
+
+private:
+    QTcpServer m_server;
+    QList<QTcpSocket *> m_held;
+    QByteArray m_answer;
+};
+
+// "[VERSION]", its line break and ten megabytes of digits: no closing marker.
+QByteArray hugeVersion()
+{
+    return "[VERSION]\r\n" + QByteArray(10 * 1024 * 1024, '1');
+}
+
+qint64 settingsFileSize(ProgramFixture &fx)
+{
+    return QFileInfo(fx.env.configHome() + u"/olk_Browser/olk_Browser.conf"_s).size();
 }
 
 } // namespace
@@ -64,7 +146,14 @@ private slots:
     void versionFromReply_data();
     void versionFromReply();
     void noticeText();
-    void fetchGivesUpAfterTimeOut();
+    void fetchAnswersLater_data();
+    void fetchAnswersLater();
+    void windowAnswersDuringTheFetch_data();
+    void windowAnswersDuringTheFetch();
+    void onlyAVersionIsStoredOrShown_data();
+    void onlyAVersionIsStoredOrShown();
+    void noAddressNoRequest_data();
+    void noAddressNoRequest();
 
     void unarmedTickDoesNothing();
     void dialUpConnectionIsOnline_data();
@@ -219,32 +308,178 @@ void tst_UpdateCheck::noticeText()
              u"(откроется в новой вкладке)?"_s);
 }
 
-void tst_UpdateCheck::fetchGivesUpAfterTimeOut()
+void tst_UpdateCheck::fetchAnswersLater_data()
 {
-    // A server that takes the request and never answers.
-    QTcpServer silent;
-    QVERIFY(silent.listen(QHostAddress::LocalHost));
-    QList<QTcpSocket *> held;
-    connect(&silent, &QTcpServer::newConnection, this, [&] {
-        while (QTcpSocket *socket = silent.nextPendingConnection())
-            held.append(socket);
-    });
-    QUrl url;
-    url.setScheme(u"http"_s);
-    url.setHost(u"127.0.0.1"_s);
-    url.setPort(silent.serverPort());
-    url.setPath(u"/version.txt"_s);
-    QCOMPARE(fetchDocument(url, 300), QByteArray());
-    QCOMPARE(held.size(), 1);
+    QTest::addColumn<QString>("server"); // what answers: "http", "silent", "closed", "raw"
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("body"); // served at path, or sent raw
+    QTest::addColumn<QByteArray>("fetched");
 
-    // The same server's port once closed: nothing comes back either.
-    silent.close();
-    QCOMPARE(fetchDocument(url, 2000), QByteArray());
+    const QByteArray document = reply("1.5.0");
+    QTest::newRow("document") << u"http"_s << u"/version.txt"_s << document << document;
+    QTest::newRow("at the bound") << u"http"_s << u"/version.txt"_s
+                                  << QByteArray(update::MaxReplyBytes, 'x')
+                                  << QByteArray(update::MaxReplyBytes, 'x');
+    // A page that says the server failed is no version document, whatever it holds.
+    QTest::newRow("error page") << u"http"_s << u"/missing"_s << document << QByteArray();
+    QTest::newRow("one byte past the bound, length declared")
+        << u"http"_s << u"/version.txt"_s << QByteArray(update::MaxReplyBytes + 1, 'x')
+        << QByteArray();
+    QTest::newRow("ten megabytes, length declared")
+        << u"http"_s << u"/version.txt"_s << hugeVersion() << QByteArray();
+    QTest::newRow("ten megabytes, no length")
+        << u"raw"_s << QString() << "HTTP/1.0 200 OK\r\n\r\n" + hugeVersion() << QByteArray();
+    QTest::newRow("never answers") << u"silent"_s << QString() << QByteArray() << QByteArray();
+    QTest::newRow("connection refused") << u"closed"_s << QString() << QByteArray() << QByteArray();
+}
 
-    // An error page still brings its text.
-    QCOMPARE(fetchDocument(m_server->url(u"/missing"_s), 2000), QByteArray("not found"));
+void tst_UpdateCheck::fetchAnswersLater()
+{
+    QFETCH(QString, server);
+    QFETCH(QString, path);
+    QFETCH(QByteArray, body);
+    QFETCH(QByteArray, fetched);
+
+    RawServer raw(server == "raw"_L1 ? body : QByteArray());
+    QUrl url = raw.url();
+    if (server == "http"_L1) {
+        if (path != "/missing"_L1)
+            m_server->setResource(path, "text/plain", body);
+        url = m_server->url(path);
+    } else if (server == "closed"_L1) {
+        m_server->stop();
+        url = m_server->url(u"/version.txt"_s);
+    }
+
+    DocumentFetch fetch;
+    QSignalSpy finished(&fetch, &DocumentFetch::finished);
+    fetch.start(url, 1500, update::MaxReplyBytes);
+    QVERIFY(fetch.isRunning());
+    QCOMPARE(finished.size(), 0); // never from within the call
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.at(0).at(0).toByteArray(), fetched);
+    QVERIFY(!fetch.isRunning());
+    QTest::qWait(20);
+    QCOMPARE(finished.size(), 1);
+    if (server == "silent"_L1)
+        QCOMPARE(raw.connections(), 1);
+}
+
+void tst_UpdateCheck::windowAnswersDuringTheFetch_data()
+{
+    QTest::addColumn<QString>("server"); // "silent", "raw" or "http"
+    QTest::addColumn<QByteArray>("body");
+    QTest::newRow("never answers") << u"silent"_s << QByteArray();
+    QTest::newRow("ten megabytes without the closing marker")
+        << u"http"_s << hugeVersion();
+    QTest::newRow("ten megabytes, no length") << u"raw"_s
+                                              << "HTTP/1.0 200 OK\r\n\r\n" + hugeVersion();
+}
+
+void tst_UpdateCheck::windowAnswersDuringTheFetch()
+{
+    QFETCH(QString, server);
+    QFETCH(QByteArray, body);
+    RawServer raw(server == "raw"_L1 ? body : QByteArray());
+    if (server == "http"_L1)
+        m_server->setResource(u"/version.txt"_s, "text/plain", body);
+    else
+        qputenv("VELMORA_UPDATE_URL", raw.url().toString().toLatin1());
+
+    ProgramFixture fx;
+    frmMain &w = startArmed(fx);
+    QVERIFY(velmora::test::activateForKeys(w));
+    // Long enough that the silent server's fetch is still on when the keys come.
+    w.updateFetchTimeoutMs = 60000;
+    // The tick comes from the event loop, as it does every minute.
+    w.tmrUpd->start(1);
+    QTRY_VERIFY(w.updateCheckRunning() || !w.tmrUpd->isActive());
+    if (server == "silent"_L1)
+        QTRY_COMPARE(raw.connections(), 1);
+
+    const int tabs = w.webCount();
+    const qint64 delay = velmora::test::postedKeyDelayMs(w, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY2(delay >= 0 && delay < 100, qPrintable(QString::number(delay)));
+    QTRY_COMPARE_WITH_TIMEOUT(w.webCount(), tabs + 1, 3000);
+    if (server == "silent"_L1) {
+        QVERIFY(w.updateCheckRunning());
+        raw.drop();
+    }
+
+    QTRY_VERIFY_WITH_TIMEOUT(!w.updateCheckRunning(), 20000);
+    QVERIFY(!w.tmrUpd->isActive());
+    QVERIFY(fx.dialogs().msgCalls.isEmpty());
+    SettingsStore &settings = fx.program().settings();
+    QCOMPARE(settings.GetSetting(general, versionKey), QString());
+    QCOMPARE(settings.GetSetting(general, lastKey), checkDateText(today()));
+    QVERIFY(settingsFileSize(fx) > 0);
+    QVERIFY2(settingsFileSize(fx) < 100 * 1024, qPrintable(QString::number(settingsFileSize(fx))));
+}
+
+void tst_UpdateCheck::onlyAVersionIsStoredOrShown_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("announced"); // empty: no notice
+    QTest::newRow("line break before the closing marker")
+        << QByteArray("[VERSION]\r\n1.5.0\r\n[/VERSION]\r\n") << u"1.5.0"_s;
+    QTest::newRow("two parts") << reply("2.0") << u"2.0"_s;
+    QTest::newRow("markup") << reply("<b>9.9.9</b>") << QString();
+    QTest::newRow("words after the version") << reply("1.5.0 is out, see our page") << QString();
+    QTest::newRow("letters inside") << reply("1.5a.0") << QString();
+    QTest::newRow("a part too long") << reply("1.5.1234567890") << QString();
+    QTest::newRow("five parts") << reply("1.5.0.0.1") << QString();
+    QTest::newRow("empty") << reply("") << QString();
+    QTest::newRow("a second line") << reply("1.5.0\r\nRun this: rm -rf ~") << QString();
+}
+
+void tst_UpdateCheck::onlyAVersionIsStoredOrShown()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, announced);
+    m_server->setResource(u"/version.txt"_s, "text/plain", body);
+    ProgramFixture fx;
+    frmMain &w = startArmed(fx);
+    fx.dialogs().answerMsgBox(MsgResult::No);
+    tick(w);
+    QCOMPARE(m_server->requestCount(u"/version.txt"_s), 1);
+    QVERIFY(!w.tmrUpd->isActive());
+    SettingsStore &settings = fx.program().settings();
+    QCOMPARE(settings.GetSetting(general, versionKey), announced);
+    QCOMPARE(fx.dialogs().msgCalls.size(), announced.isEmpty() ? 0 : 1);
+    if (!announced.isEmpty())
+        QCOMPARE(fx.dialogs().msgCalls.first().text, updateNoticeText(announced, u"1.4.7"_s));
+}
+
+void tst_UpdateCheck::noAddressNoRequest_data()
+{
+    QTest::addColumn<QByteArray>("address"); // in the environment
+    QTest::newRow("none") << QByteArray();
+    QTest::newRow("a file") << QByteArray("file:///dev/zero");
+    QTest::newRow("no address") << QByteArray("update server");
+    QTest::newRow("no host") << QByteArray("http:///version.txt");
+}
+
+void tst_UpdateCheck::noAddressNoRequest()
+{
+    QFETCH(QByteArray, address);
+    if (!QString::fromUtf16(product::VersionDocument).isEmpty() && address.isEmpty())
+        QSKIP("this build names an update address");
+    if (address.isEmpty())
+        qunsetenv("VELMORA_UPDATE_URL");
+    else
+        qputenv("VELMORA_UPDATE_URL", address);
+    QVERIFY(updateVersionUrl().isEmpty());
+
+    ProgramFixture fx;
     m_server->setResource(u"/version.txt"_s, "text/plain", reply("1.5.0"));
-    QCOMPARE(fetchDocument(m_server->url(u"/version.txt"_s), 2000), reply("1.5.0"));
+    fx.dialUp().connections = {{u"modem"_s, true}};
+    frmMain &w = startArmed(fx);
+    tick(w);
+    QVERIFY(!w.tmrUpd->isActive());
+    QCOMPARE(fx.dialUp().connectionQueries, 0);
+    QCOMPARE(fx.program().settings().GetSetting(general, lastKey), QString());
+    QVERIFY(fx.dialogs().msgCalls.isEmpty());
+    QVERIFY(m_server->requestedPaths().isEmpty());
 }
 
 void tst_UpdateCheck::unarmedTickDoesNothing()
@@ -255,7 +490,7 @@ void tst_UpdateCheck::unarmedTickDoesNothing()
     QVERIFY(w.tmrUpd->isActive());
     QCOMPARE(w.tmrUpd->interval(), 60000);
     w.updateArmed = false;
-    w.tmrUpd_Timer();
+    tick(w);
     QCOMPARE(m_server->requestCount(u"/version.txt"_s), 0);
     QVERIFY(w.tmrUpd->isActive());
     QCOMPARE(fx.program().settings().GetSetting(general, lastKey), QString());
@@ -282,7 +517,7 @@ void tst_UpdateCheck::dialUpConnectionIsOnline()
         fx.dialUp().connections.append({QString::number(i), connections[i]});
     frmMain &w = fx.start();
     w.updateArmed = false;
-    w.tmrUpd_Timer();
+    tick(w);
     QCOMPARE(m_server->requestCount(u"/version.txt"_s), checks ? 1 : 0);
     QCOMPARE(w.tmrUpd->isActive(), !checks);
 }
@@ -293,9 +528,10 @@ void tst_UpdateCheck::firstArmedTickAnnouncesAndOpensDownloadPage()
     m_server->setResource(u"/version.txt"_s, "text/plain", reply("1.5.0"));
     frmMain &w = startArmed(fx);
     const int tabsBefore = w.webCount();
+    const QString page = downloadPage(fx);
     fx.dialogs().answerMsgBox(MsgResult::Yes);
 
-    w.tmrUpd_Timer();
+    tick(w);
 
     QCOMPARE(m_server->requestCount(u"/version.txt"_s), 1);
     QVERIFY(!w.tmrUpd->isActive());
@@ -312,10 +548,10 @@ void tst_UpdateCheck::firstArmedTickAnnouncesAndOpensDownloadPage()
     QCOMPARE(w.webCount(), tabsBefore + 1);
     const int newest = w.webCount() - 1;
     QCOMPARE(w.currentTabNumber(), newest);
-    QCOMPARE(fx.web(newest)->calls.navigations.last(), downloadPage);
+    QCOMPARE(fx.web(newest)->calls.navigations.last(), page);
     for (int i = 0; i < newest; ++i) {
         if (FakeWebBrowser *other = fx.web(i))
-            QVERIFY(!other->calls.navigations.contains(downloadPage));
+            QVERIFY(!other->calls.navigations.contains(page));
     }
 }
 
@@ -341,7 +577,7 @@ void tst_UpdateCheck::checksAtMostEveryTwoDays()
     m_server->setResource(u"/version.txt"_s, "text/plain", reply("1.4.7"));
     fx.program().settings().SaveSetting(general, lastKey, last);
     frmMain &w = startArmed(fx);
-    w.tmrUpd_Timer();
+    tick(w);
     QVERIFY(!w.updateArmed);
     QCOMPARE(m_server->requestCount(u"/version.txt"_s), checks ? 1 : 0);
     QCOMPARE(w.tmrUpd->isActive(), !checks);
@@ -356,7 +592,7 @@ void tst_UpdateCheck::unreadableLastCheckKeepsTimerOn()
     m_server->setResource(u"/version.txt"_s, "text/plain", reply("1.5.0"));
     fx.program().settings().SaveSetting(general, lastKey, u"yesterday"_s);
     frmMain &w = startArmed(fx);
-    w.tmrUpd_Timer();
+    tick(w);
     QCOMPARE(m_server->requestCount(u"/version.txt"_s), 0);
     QVERIFY(w.tmrUpd->isActive());
     QVERIFY(!w.updateArmed);
@@ -387,7 +623,7 @@ void tst_UpdateCheck::replyWithoutNewVersion()
         fx.program().settings().SaveSetting(general, versionKey, announced);
     frmMain &w = startArmed(fx);
     const int tabsBefore = w.webCount();
-    w.tmrUpd_Timer();
+    tick(w);
     QCOMPARE(m_server->requestCount(u"/version.txt"_s), 1);
     QVERIFY(!w.tmrUpd->isActive());
     QVERIFY(fx.dialogs().msgCalls.isEmpty());
@@ -403,7 +639,7 @@ void tst_UpdateCheck::answerNoAnnouncesOnce()
     frmMain &w = startArmed(fx);
     const int tabsBefore = w.webCount();
     fx.dialogs().answerMsgBox(MsgResult::No);
-    w.tmrUpd_Timer();
+    tick(w);
     QCOMPARE(fx.dialogs().msgCalls.size(), 1);
     QCOMPARE(w.webCount(), tabsBefore);
     QCOMPARE(fx.program().settings().GetSetting(general, versionKey), u"1.5.0"_s);
@@ -412,7 +648,7 @@ void tst_UpdateCheck::answerNoAnnouncesOnce()
     fx.program().settings().SaveSetting(general, lastKey, checkDateText(today().addDays(-2)));
     w.tmrUpd->start();
     w.updateArmed = true;
-    w.tmrUpd_Timer();
+    tick(w);
     QCOMPARE(m_server->requestCount(u"/version.txt"_s), 2);
     QCOMPARE(fx.dialogs().msgCalls.size(), 1);
     QVERIFY(!w.tmrUpd->isActive());
@@ -423,7 +659,7 @@ void tst_UpdateCheck::answerNoAnnouncesOnce()
     w.tmrUpd->start();
     w.updateArmed = true;
     fx.dialogs().answerMsgBox(MsgResult::No);
-    w.tmrUpd_Timer();
+    tick(w);
     QCOMPARE(fx.dialogs().msgCalls.size(), 2);
     QCOMPARE(fx.program().settings().GetSetting(general, versionKey), u"1.5.1"_s);
 }
@@ -436,7 +672,7 @@ void tst_UpdateCheck::malformedVersionChecksAgainNextRun()
     ProgramFixture fx;
     fx.program().settings().SaveSetting(general, versionKey, u"1.9.0"_s);
     frmMain &w = startArmed(fx);
-    w.tmrUpd_Timer();
+    tick(w);
     QVERIFY(fx.dialogs().msgCalls.isEmpty());
     QVERIFY(!w.tmrUpd->isActive());
     SettingsStore &settings = fx.program().settings();
@@ -445,7 +681,7 @@ void tst_UpdateCheck::malformedVersionChecksAgainNextRun()
     QCOMPARE(settings.GetSetting(general, lastKey), QString());
     w.tmrUpd->start();
     w.updateArmed = true;
-    w.tmrUpd_Timer();
+    tick(w);
     QCOMPARE(m_server->requestCount(u"/version.txt"_s), 2);
 }
 
@@ -461,7 +697,7 @@ void tst_UpdateCheck::tabLimitLeavesLastTabAlone()
     const int last = tabsBefore - 1;
     const QStringList navigationsBefore = fx.web(last)->calls.navigations;
     fx.dialogs().answerMsgBox(MsgResult::Yes);
-    w.tmrUpd_Timer();
+    tick(w);
     QVERIFY(fx.dialogs().msgCalls.size() >= 1);
     QCOMPARE(fx.dialogs().msgCalls.first().text, updateNoticeText(u"1.5.0"_s, u"1.4.7"_s));
     QCOMPARE(w.webCount(), tabsBefore);
