@@ -34,6 +34,8 @@ class Program;
 
 namespace velmora::platform {
 class WebBrowser;
+struct DialUpError;
+enum class MsgIcon;
 class WebDocument;
 class ShellFavorites;
 class WebForm;
@@ -139,6 +141,12 @@ public:
     void autosave_Timer();
     void memory_Timer();
     void tmrUpd_Timer();
+    // A check has fetched or is asking whether a dial-up connection is up.
+    bool updateCheckRunning() const { return m_updateFetch || m_dialUpAsked; }
+    // page, or when it is empty the bundled help's section about the program.
+    QString pageOrAboutHelp(const QString &page) const;
+    // How long the update fetch may take; 0: the usual time.
+    int updateFetchTimeoutMs = 0;
 
     void Command3_Click();
 
@@ -374,10 +382,19 @@ private:
     // Memory watch (frmMain_memory.cpp).
     void mnuMem_Click();
     void mnuMemMesOff_Click();
-    // Adds the dial-up menu's entries; the load does it once.
+    // Adds the dial-up menu's entries once the platform answers; the load
+    // asks once and does not wait.
     void fillConnections(bool flag);
+    void showUnreadablePhoneBook(const platform::DialUpError &error);
     void MnuConnections_Click(int index);
     void mnuHangUp_Click();
+    void tellDialUp(const QString &text, platform::MsgIcon icon);
+    // The update notice (frmMain_content.cpp): steps from the date test on,
+    // and what follows the fetch.
+    void checkForUpdate();
+    void updateReplied(const QByteArray &body);
+    QPointer<QObject> m_updateFetch;
+    bool m_dialUpAsked = false;
     // The global offline state of every instance.
     void setOffline(bool offline, bool force);
     std::vector<QAction *> MnuConnections; // element 0: "no connections"

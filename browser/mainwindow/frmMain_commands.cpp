@@ -485,8 +485,9 @@ void frmMain::mnuHPage_Click()
         Tabstrip1->setValue(newest);
     });
     step([&] {
-        if (platform::WebBrowser *browser = web(newest))
-            browser->Navigate2(m_program.siteURL);
+        const QString page = pageOrAboutHelp(m_program.siteURL);
+        if (platform::WebBrowser *browser = web(newest); browser && !page.isEmpty())
+            browser->Navigate2(page);
     });
 }
 

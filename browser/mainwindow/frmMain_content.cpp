@@ -5,6 +5,7 @@
 #include "ContentSettings.h"
 #include "Language.h"
 #include "Program.h"
+#include "ProgramFolder.h"
 #include "RuntimeFiles.h"
 #include "SettingsStore.h"
 #include "Steps.h"
@@ -167,21 +168,50 @@ void frmMain::mnuShowFlash_Click()
     });
 }
 
+QString frmMain::pageOrAboutHelp(const QString &page) const
+{
+    if (!page.isEmpty())
+        return page;
+    // A build that names no page of ours shows what the help says of the program.
+    return services::aboutHelpUrl(m_program.folder().path(),
+                                  m_program.language().currentLanguage());
+}
+
 void frmMain::tmrUpd_Timer()
 {
-    // Once online: a real page has loaded, or a dial-up connection is up.
-    const auto dialledUp = [this] {
-        const platform::DialUp *dialUp = m_program.platform().dialUp.get();
-        return dialUp && services::isConnected(*dialUp);
-    };
-    if (!updateArmed && !dialledUp())
+    // A build without an update address asks nothing.
+    if (services::updateVersionUrl().isEmpty()) {
+        tmrUpd->stop();
         return;
+    }
+    if (m_updateFetch)
+        return;
+    // Once online: a real page has loaded, or a dial-up connection is up.
+    if (updateArmed) {
+        checkForUpdate();
+        return;
+    }
+    platform::DialUp *dialUp = m_program.platform().dialUp.get();
+    if (!dialUp || m_dialUpAsked)
+        return;
+    // The platform answers later; the check goes on from there.
+    m_dialUpAsked = true;
+    services::isConnected(*dialUp, [self = QPointer<frmMain>(this)](bool connected) {
+        if (!self)
+            return;
+        self->m_dialUpAsked = false;
+        if (connected && self->tmrUpd->isActive() && !self->m_updateFetch)
+            self->checkForUpdate();
+    });
+}
+
+void frmMain::checkForUpdate()
+{
     updateArmed = false;
 
     services::SettingsStore &settings = m_program.settings();
     const QString general = QString::fromUtf16(services::settings::General);
     const QString lastKey = QString::fromUtf16(services::settings::LastNotification);
-    const QString versionKey = QString::fromUtf16(services::settings::NotificationVer);
     QDate today;
     QDate last;
     try {
@@ -197,25 +227,53 @@ void frmMain::tmrUpd_Timer()
     // A check that fails still counts as the check of the day.
     settings.SaveSetting(general, lastKey, services::checkDateText(today));
 
-    QPointer<frmMain> self(this);
-    QString reply;
+    bool started = false;
     step([&] {
-        reply = services::runtime::decodeAnsi(services::fetchDocument(
-            services::updateVersionUrl(), services::update::FetchTimeoutMs));
+        auto *fetch = new services::DocumentFetch(this);
+        m_updateFetch = fetch;
+        connect(fetch, &services::DocumentFetch::finished, this, [this, fetch](const QByteArray &body) {
+            fetch->deleteLater();
+            m_updateFetch = nullptr;
+            updateReplied(body);
+        });
+        fetch->start(services::updateVersionUrl(),
+                     updateFetchTimeoutMs > 0 ? updateFetchTimeoutMs
+                                              : services::update::FetchTimeoutMs,
+                     services::update::MaxReplyBytes);
+        started = true;
     });
-    if (!self)
-        return;
+    // A fetch that cannot even start is an empty reply.
+    if (!started) {
+        delete m_updateFetch.data();
+        updateReplied({});
+    }
+}
 
-    const std::optional<QString> version = services::versionFromReply(reply);
+void frmMain::updateReplied(const QByteArray &body)
+{
+    services::SettingsStore &settings = m_program.settings();
+    const QString general = QString::fromUtf16(services::settings::General);
+    const QString versionKey = QString::fromUtf16(services::settings::NotificationVer);
+    QPointer<frmMain> self(this);
+
+    std::optional<QString> version;
+    step([&] {
+        // Only a version in its form is stored or shown, never what else a
+        // server sends between the markers.
+        if (const auto announced = services::versionFromReply(services::runtime::decodeAnsi(body)))
+            version = services::checkedVersion(*announced);
+    });
     const QString running = services::runningVersion();
     if (version && services::isNewerVersion(settings, *version, running)
         && services::isNewerVersion(settings, *version, settings.GetSetting(general, versionKey))) {
         step([&] { settings.SaveSetting(general, versionKey, *version); });
         platform::MsgResult answer = platform::MsgResult::No;
         step([&] {
-            answer = m_program.dialogs().msgBox(this, m_program.language().own(services::updateNoticeText(*version, running), services::updateNoticeTextEnglish(*version, running)),
-                                                platform::MsgButtons::YesNo,
-                                                platform::MsgIcon::Information, programTitle());
+            answer = m_program.dialogs().msgBox(
+                this,
+                m_program.language().own(services::updateNoticeText(*version, running),
+                                         services::updateNoticeTextEnglish(*version, running)),
+                platform::MsgButtons::YesNo, platform::MsgIcon::Information, programTitle());
         });
         if (self && answer == platform::MsgResult::Yes) {
             const int before = webCount();
@@ -223,9 +281,10 @@ void frmMain::tmrUpd_Timer()
             // Only a tab that was opened for it: at the tab limit no tab opens,
             // and the last one keeps its page.
             step([&] {
-                if (webCount() > before) {
-                    if (platform::WebBrowser *page = web(webCount() - 1))
-                        page->Navigate2(QString::fromUtf16(services::update::DownloadPageUrl));
+                const QString page = pageOrAboutHelp(services::downloadPageUrl());
+                if (webCount() > before && !page.isEmpty()) {
+                    if (platform::WebBrowser *browser = web(webCount() - 1))
+                        browser->Navigate2(page);
                 }
             });
         }

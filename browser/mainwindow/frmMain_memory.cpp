@@ -9,6 +9,7 @@
 #include "Steps.h"
 
 #include <QAction>
+#include <QPointer>
 #include <QMenu>
 #include <QTimer>
 
@@ -102,11 +103,65 @@ void frmMain::mnuMemMesOff_Click()
     });
 }
 
+namespace {
+
+// What the platform's connection service said, in the interface language.
+QString dialUpReason(const services::Language &lang, const platform::DialUpError &error)
+{
+    using Kind = platform::DialUpError::Kind;
+    switch (error.kind) {
+    case Kind::None:
+        break;
+    case Kind::Unavailable:
+        return lang.own(u"Служба соединений системы недоступна.",
+                        u"The system's connection service cannot be reached.");
+    case Kind::TimedOut:
+        return lang.own(u"Служба соединений не ответила вовремя.",
+                        u"The connection service did not answer in time.");
+    case Kind::Failed:
+        if (error.detail.isEmpty())
+            return lang.own(u"Служба соединений сообщила об ошибке.",
+                            u"The connection service reported a failure.");
+        return lang.own(u"Ответ службы соединений: ", u"The connection service answered: ")
+               + error.detail;
+    }
+    return {};
+}
+
+} // namespace
+
 void frmMain::fillConnections(bool flag)
 {
-    QMenu *menu = menuNamed(QStringLiteral("mnuConnect"));
-    if (auto &dialUp = m_program.platform().dialUp; menu && dialUp)
-        services::fillConnections(*dialUp, *menu, MnuConnections, flag);
+    auto &dialUp = m_program.platform().dialUp;
+    if (!dialUp)
+        return;
+    // The load goes on; the entries join the menu when the platform answers.
+    services::enumEntries(*dialUp, [self = QPointer<frmMain>(this), flag](
+                                       const QStringList &names, const platform::DialUpError &error) {
+        if (!self)
+            return;
+        QMenu *menu = self->menuNamed(QStringLiteral("mnuConnect"));
+        if (!menu)
+            return;
+        if (error.failed()) {
+            self->showUnreadablePhoneBook(error);
+            return;
+        }
+        services::addConnections(*menu, self->MnuConnections, names, flag);
+    });
+}
+
+void frmMain::showUnreadablePhoneBook(const platform::DialUpError &error)
+{
+    if (MnuConnections.empty())
+        return;
+    // The item alone would say there is nothing to dial; it says why.
+    const auto &lang = m_program.language();
+    QAction *none = MnuConnections.front();
+    none->setText(lang.own(u"(нет соединений: список недоступен)",
+                           u"(no connections: the list cannot be read)"));
+    none->setToolTip(dialUpReason(lang, error));
+    none->setStatusTip(none->toolTip());
 }
 
 void frmMain::setOffline(bool offline, bool force)
@@ -114,19 +169,57 @@ void frmMain::setOffline(bool offline, bool force)
     services::setOffline(m_program.internet(), offline, force);
 }
 
+void frmMain::tellDialUp(const QString &text, platform::MsgIcon icon)
+{
+    step([&] {
+        m_program.dialogs().msgBox(this, text, platform::MsgButtons::OK, icon, programTitle());
+    });
+}
+
 void frmMain::MnuConnections_Click(int index)
 {
     step([&] {
-        if (auto &dialUp = m_program.platform().dialUp)
-            services::dialConnection(*dialUp, MnuConnections.at(size_t(index))->text());
+        auto &dialUp = m_program.platform().dialUp;
+        if (!dialUp)
+            return;
+        const QString name = MnuConnections.at(size_t(index))->text();
+        services::dialConnection(
+            *dialUp, name, [self = QPointer<frmMain>(this), name](const platform::DialUpError &error) {
+                if (!self || !error.failed())
+                    return;
+                const auto &lang = self->m_program.language();
+                self->tellDialUp(lang.own(u"Не удалось подключиться к «%1».",
+                                          u"Could not connect to “%1”.")
+                                         .arg(name)
+                                     + u"\r\n" + dialUpReason(lang, error),
+                                 platform::MsgIcon::Exclamation);
+            });
     });
 }
 
 void frmMain::mnuHangUp_Click()
 {
     step([&] {
-        if (auto &dialUp = m_program.platform().dialUp)
-            services::hangUp(*dialUp);
+        auto &dialUp = m_program.platform().dialUp;
+        if (!dialUp)
+            return;
+        services::hangUp(*dialUp, [self = QPointer<frmMain>(this)](
+                                      const services::HangUpResult &result) {
+            if (!self)
+                return;
+            const auto &lang = self->m_program.language();
+            if (result.noneActive) {
+                self->tellDialUp(lang.own(u"Нет активных соединений: отключаться не от чего.",
+                                          u"No connection is active: there is nothing to hang "
+                                          u"up."),
+                                 platform::MsgIcon::Information);
+            } else if (result.error.failed()) {
+                self->tellDialUp(lang.own(u"Не удалось отключиться от интернета.",
+                                          u"Could not disconnect from the Internet.")
+                                     + u"\r\n" + dialUpReason(lang, result.error),
+                                 platform::MsgIcon::Exclamation);
+            }
+        });
     });
 }
 

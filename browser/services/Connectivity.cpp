@@ -10,6 +10,7 @@
 #include <QMenu>
 
 #include <cstring>
+#include <memory>
 
 namespace velmora::services {
 
@@ -18,18 +19,26 @@ bool isWinNT(const platform::SystemFacts &system)
     return system.isWinNT();
 }
 
-bool isConnected(const platform::DialUp &dialUp)
+bool isConnected(const std::optional<QList<platform::DialUpConnection>> &connections)
 {
-    const auto connections = dialUp.activeConnections();
     return connections && !connections->isEmpty() && connections->first().connected;
 }
 
-int enumEntries(const platform::DialUp &dialUp, QStringList &names)
+void isConnected(platform::DialUp &dialUp, std::function<void(bool connected)> answer)
 {
-    names.clear();
-    if (const auto entries = dialUp.entries())
-        names = *entries;
-    return int(names.size());
+    dialUp.activeConnections(
+        [answer = std::move(answer)](const std::optional<QList<platform::DialUpConnection>> &list,
+                                     const platform::DialUpError &) { answer(isConnected(list)); });
+}
+
+void enumEntries(platform::DialUp &dialUp,
+                 std::function<void(const QStringList &names, const platform::DialUpError &error)>
+                     answer)
+{
+    dialUp.entries([answer = std::move(answer)](const std::optional<QStringList> &entries,
+                                                const platform::DialUpError &error) {
+        answer(entries ? *entries : QStringList(), error);
+    });
 }
 
 void addConnection(QMenu &menu, std::vector<QAction *> &MnuConnections, const QString &name,
@@ -44,28 +53,54 @@ void addConnection(QMenu &menu, std::vector<QAction *> &MnuConnections, const QS
         none->setVisible(false);
 }
 
-int fillConnections(const platform::DialUp &dialUp, QMenu &menu,
-                    std::vector<QAction *> &MnuConnections, bool enabled)
+int addConnections(QMenu &menu, std::vector<QAction *> &MnuConnections, const QStringList &names,
+                   bool enabled)
 {
-    QStringList names;
-    const int n = enumEntries(dialUp, names);
-    for (int i = 0; i < n; ++i)
-        addConnection(menu, MnuConnections, names.at(i), enabled);
-    return n;
+    for (const QString &name : names)
+        addConnection(menu, MnuConnections, name, enabled);
+    return int(names.size());
 }
 
-void dialConnection(platform::DialUp &dialUp, const QString &name)
+void dialConnection(platform::DialUp &dialUp, const QString &name,
+                    platform::DialUp::DoneAnswer answer)
 {
-    dialUp.dial(name);
+    dialUp.dial(name, std::move(answer));
 }
 
-void hangUp(platform::DialUp &dialUp)
+void hangUp(platform::DialUp &dialUp, std::function<void(const HangUpResult &result)> answer)
 {
-    const auto connections = dialUp.activeConnections();
-    if (!connections)
-        return;
-    for (const platform::DialUpConnection &connection : *connections)
-        dialUp.hangUp(connection);
+    dialUp.activeConnections([&dialUp, answer = std::move(answer)](
+                                 const std::optional<QList<platform::DialUpConnection>> &list,
+                                 const platform::DialUpError &error) {
+        if (!list) {
+            answer({0, false, error});
+            return;
+        }
+        if (list->isEmpty()) {
+            answer({0, true, {}});
+            return;
+        }
+        struct Pending
+        {
+            qsizetype left = 0;
+            HangUpResult result;
+        };
+        auto pending = std::make_shared<Pending>();
+        pending->left = list->size();
+        for (const platform::DialUpConnection &connection : *list) {
+            // The object answers only while it lives, so it outlives this call.
+            dialUp.hangUp(connection, [pending, answer](const platform::DialUpError &failure) {
+                if (failure.failed()) {
+                    if (!pending->result.error.failed())
+                        pending->result.error = failure;
+                } else {
+                    ++pending->result.ended;
+                }
+                if (--pending->left == 0)
+                    answer(pending->result);
+            });
+        }
+    });
 }
 
 bool isOffline(const platform::InternetState &state)

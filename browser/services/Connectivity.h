@@ -1,17 +1,19 @@
 #pragma once
 
+#include "DialUp.h"
 #include "RuntimeError.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 class QAction;
 class QMenu;
 
 namespace velmora::platform {
-class DialUp;
 class InternetCache;
 class InternetState;
 class SystemFacts;
@@ -24,27 +26,43 @@ namespace velmora::services {
 
 bool isWinNT(const platform::SystemFacts &system);
 
-// True when the first active dial-up connection is up; only the first counts.
-bool isConnected(const platform::DialUp &dialUp);
+// Each dial-up call answers later, from the event loop, never within the
+// call: nothing waits for the platform.
 
-// Replaces names with the phone book's entry names and returns their count;
-// 0 and no names when the phone book cannot be read.
-int enumEntries(const platform::DialUp &dialUp, QStringList &names);
+// True when the first of the listed connections is up; only the first
+// counts. False when they could not be listed.
+bool isConnected(const std::optional<QList<platform::DialUpConnection>> &connections);
+// Asks the platform and answers with the above.
+void isConnected(platform::DialUp &dialUp, std::function<void(bool connected)> answer);
+
+// The phone book's entry names; none, and the reason, when it cannot be read.
+void enumEntries(platform::DialUp &dialUp,
+                 std::function<void(const QStringList &names, const platform::DialUpError &error)>
+                     answer);
 
 // Appends one element, named "MnuConnections_<position>" and captioned with
 // the entry name, to the dial-up menu and its element list, and hides
 // element 0 (the "no connections" item). enabled: whether it can be clicked.
 void addConnection(QMenu &menu, std::vector<QAction *> &MnuConnections, const QString &name,
                    bool enabled = true);
-// One element per phone-book entry, in the platform's order. Returns the count.
-int fillConnections(const platform::DialUp &dialUp, QMenu &menu,
-                    std::vector<QAction *> &MnuConnections, bool enabled = true);
+// One element per name, in the given order. Returns the count.
+int addConnections(QMenu &menu, std::vector<QAction *> &MnuConnections, const QStringList &names,
+                   bool enabled = true);
 
-// Hands the entry to the platform's dialler.
-void dialConnection(platform::DialUp &dialUp, const QString &name);
-// Ends every active dial-up connection, in the platform's order; nothing
-// when they cannot be listed.
-void hangUp(platform::DialUp &dialUp);
+// Hands the entry to the platform's dialler; answers when it has dialled
+// or failed.
+void dialConnection(platform::DialUp &dialUp, const QString &name,
+                    platform::DialUp::DoneAnswer answer);
+
+struct HangUpResult
+{
+    int ended = 0;             // connections the platform ended
+    bool noneActive = false;   // there was nothing to hang up
+    platform::DialUpError error; // the first failure: listing or ending one
+};
+// Ends every active dial-up connection, started in the platform's order;
+// answers once all of them have answered.
+void hangUp(platform::DialUp &dialUp, std::function<void(const HangUpResult &result)> answer);
 
 bool isOffline(const platform::InternetState &state);
 // force asks for the offline state that holds until it is set again. The

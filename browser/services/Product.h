@@ -1,11 +1,11 @@
 #pragma once
 
+#include "ProductAddresses.h"
+
 namespace velmora::services::product {
 
-// The product's page and its update server. The session file header names
-// the page too, so writer and readers must share this one string.
-inline constexpr char16_t Page[] = u"https://velmora.example/";
-inline constexpr char16_t VersionDocument[] = u"https://update.velmora.example/version.txt";
-inline constexpr char16_t DownloadPage[] = u"https://velmora.example/download.html";
+// The page the session file header names. It identifies the file format,
+// so it stays the same in every build, whatever the build settings say.
+inline constexpr char16_t SessionHeaderPage[] = u"https://velmora.example/";
 
 } // namespace velmora::services::product

@@ -1,17 +1,19 @@
 #include "UpdateCheck.h"
 
+#include "Language.h"
 #include "RuntimeError.h"
 #include "SettingsStore.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTimer>
 
-#include <memory>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -20,7 +22,37 @@ namespace velmora::services {
 QUrl updateVersionUrl()
 {
     const QString custom = qEnvironmentVariable(update::VersionUrlVariable);
-    return QUrl(custom.isEmpty() ? QString::fromUtf16(update::VersionDocumentUrl) : custom);
+    const QUrl url(custom.isEmpty() ? QString::fromUtf16(product::VersionDocument) : custom,
+                   QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty()
+        || (url.scheme() != "http"_L1 && url.scheme() != "https"_L1))
+        return {};
+    return url;
+}
+
+QString productPageUrl()
+{
+    return QString::fromUtf16(product::Page);
+}
+
+QString downloadPageUrl()
+{
+    const QString page = QString::fromUtf16(product::DownloadPage);
+    return page.isEmpty() ? productPageUrl() : page;
+}
+
+QString aboutHelpUrl(const QString &programDir, const QString &language)
+{
+    for (const QString &name : {Language::dialogHelpFileName(programDir, language),
+                                Language::dialogHelpFileName(programDir, u"English"_s),
+                                Language::dialogHelpFileName(programDir, u"Russian"_s)}) {
+        if (QFileInfo(name).isFile()) {
+            QUrl url = QUrl::fromLocalFile(name);
+            url.setFragment(u"about"_s);
+            return url.toString();
+        }
+    }
+    return {};
 }
 
 double leadingNumber(const QString &text)
@@ -134,32 +166,88 @@ QDate parseCheckDate(const QString &text)
     return date;
 }
 
-QByteArray fetchDocument(const QUrl &url, int timeoutMs)
+std::optional<QString> checkedVersion(const QString &versionText)
 {
-    QNetworkAccessManager manager;
+    static const QRegularExpression form(u"^[0-9]{1,9}(\\.[0-9]{1,9}){0,3}$"_s);
+    const QString version = versionText.trimmed();
+    if (!form.match(version).hasMatch())
+        return std::nullopt;
+    return version;
+}
+
+DocumentFetch::DocumentFetch(QObject *parent)
+    : QObject(parent), m_manager(new QNetworkAccessManager(this))
+{
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, [this] { finish(false); });
+}
+
+DocumentFetch::~DocumentFetch()
+{
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->abort();
+    }
+}
+
+void DocumentFetch::start(const QUrl &url, int timeoutMs, qint64 maxBytes)
+{
+    m_maxBytes = maxBytes;
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(3);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setTransferTimeout(timeoutMs);
-    std::unique_ptr<QNetworkReply> reply(manager.get(request));
-    if (!reply->isFinished()) {
-        QEventLoop loop;
-        QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        QTimer deadline;
-        deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-        deadline.start(timeoutMs);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    m_reply = m_manager->get(request);
+    // The transfer holds no more than the bound while nobody reads.
+    m_reply->setReadBufferSize(maxBytes + 1);
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, [this] {
+        const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > m_maxBytes)
+            finish(false);
+    });
+    connect(m_reply, &QIODevice::readyRead, this, &DocumentFetch::readSome);
+    connect(m_reply, &QNetworkReply::finished, this, [this] {
+        readSome();
+        if (!m_reply)
+            return;
+        const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        finish(m_reply->error() == QNetworkReply::NoError && status >= 200 && status < 300);
+    });
+    // The whole transfer, not only a pause in it.
+    m_deadline.start(timeoutMs);
+}
+
+void DocumentFetch::readSome()
+{
+    if (!m_reply)
+        return;
+    m_body += m_reply->read(m_maxBytes + 1 - m_body.size());
+    if (m_body.size() > m_maxBytes)
+        finish(false);
+}
+
+void DocumentFetch::finish(bool success)
+{
+    if (m_answered)
+        return;
+    m_answered = true;
+    m_deadline.stop();
+    if (m_reply) {
+        QNetworkReply *reply = std::exchange(m_reply, nullptr);
+        reply->disconnect(this);
+        if (reply->isRunning())
+            reply->abort();
+        reply->deleteLater();
     }
-    if (!reply->isFinished()) {
-        reply->abort();
-        return {};
-    }
-    // An HTTP error still brings the server's page; a failed connection does not.
-    if (reply->error() != QNetworkReply::NoError
-        && !reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
-        return {};
-    return reply->readAll();
+    QByteArray body = success ? std::exchange(m_body, {}) : QByteArray();
+    m_body.clear();
+    // Never from inside the network classes' own signals.
+    QMetaObject::invokeMethod(
+        this, [this, body = std::move(body)] { emit finished(body); }, Qt::QueuedConnection);
 }
 
 } // namespace velmora::services

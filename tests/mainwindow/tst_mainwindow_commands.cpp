@@ -33,6 +33,7 @@
 #include <QToolBar>
 #include <QUrl>
 
+using namespace Qt::StringLiterals;
 using velmora::mainwindow::frmMain;
 using velmora::platform::FakeDialogs;
 using velmora::platform::FakeWebBrowser;
@@ -95,6 +96,7 @@ private slots:
     void helpOpensAnExistingHelpFile();
     void f1OpensTheShippedHelpOfTheLanguage_data();
     void f1OpensTheShippedHelpOfTheLanguage();
+    void homePageOfTheProductInANewTab_data();
     void homePageOfTheProductInANewTab();
     void internetOptionsOpenOneDialog();
 };
@@ -641,15 +643,46 @@ void tst_MainWindowCommands::f1OpensTheShippedHelpOfTheLanguage()
     QVERIFY(help.readAll().contains(title));
 }
 
+void tst_MainWindowCommands::homePageOfTheProductInANewTab_data()
+{
+    QTest::addColumn<QString>("siteURL");  // the build's product page
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("helpFiles"); // in the program folder
+    QTest::addColumn<QString>("opened");  // a help file's about section, or an address
+    QTest::newRow("the build's page") << u"http://velmora.test/"_s << u"Russian"_s
+                                      << QStringList{u"help.html"_s} << u"http://velmora.test/"_s;
+    // No page of ours: the help says what the program is, in the interface language.
+    QTest::newRow("no page, Russian") << QString() << u"Russian"_s
+                                      << QStringList{u"help.html"_s, u"helpEn.html"_s}
+                                      << u"help.html"_s;
+    QTest::newRow("no page, English") << QString() << u"English"_s
+                                      << QStringList{u"help.html"_s, u"helpEn.html"_s}
+                                      << u"helpEn.html"_s;
+    QTest::newRow("no page, no help in the language")
+        << QString() << u"English"_s << QStringList{u"help.html"_s} << u"help.html"_s;
+}
+
 void tst_MainWindowCommands::homePageOfTheProductInANewTab()
 {
+    QFETCH(QString, siteURL);
+    QFETCH(QString, language);
+    QFETCH(QStringList, helpFiles);
+    QFETCH(QString, opened);
     ProgramFixture fx;
+    for (const QString &name : helpFiles)
+        fx.env.writeProgramFile(name, "<h2 id=\"about\">" + name.toLatin1() + "</h2>");
+    fx.program().settings().SaveSetting(u"general"_s, u"language"_s, language);
     frmMain &main = fx.start();
-    fx.program().siteURL = QStringLiteral("http://velmora.example/");
+    fx.program().siteURL = siteURL;
     trigger(main, "mnuHPage");
     QCOMPARE(openTabs(main), (QList<int>{1, 2}));
     QCOMPARE(main.currentTabNumber(), 2);
-    QCOMPARE(fx.web(2)->calls.navigations.last(), QStringLiteral("http://velmora.example/"));
+    const QString expected = opened.startsWith(u"http"_s)
+                                 ? opened
+                                 : QUrl::fromLocalFile(QDir(fx.env.programDir()).filePath(opened))
+                                           .toString()
+                                       + u"#about"_s;
+    QCOMPARE(fx.web(2)->calls.navigations.last(), expected);
 }
 
 void tst_MainWindowCommands::internetOptionsOpenOneDialog()

@@ -14,8 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QTcpServer>
-#include <QTcpSocket>
+#include <QDir>
 #include <QTest>
 #include <QTimer>
 
@@ -34,7 +33,6 @@ namespace {
 const QString general = u"general"_s;
 const QString lastKey = u"LastNotification"_s;
 const QString versionKey = u"NotificationVer"_s;
-const QString downloadPage = QString::fromUtf16(velmora::services::product::DownloadPage);
 
 QByteArray reply(const QByteArray &version)
 {
@@ -44,6 +42,26 @@ QByteArray reply(const QByteArray &version)
 QDate today()
 {
     return QDateTime::currentDateTimeUtc().date();
+}
+
+// One tick of the update timer, and what it started run to its end.
+void tick(frmMain &w)
+{
+    w.tmrUpd_Timer();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.updateCheckRunning(), 30000);
+}
+
+// Where Yes on the notice goes: the build's download page, else its product
+// page, else what the bundled help says of the program.
+QString downloadPage(ProgramFixture &fx)
+{
+    if (const QString page = QString::fromUtf16(product::DownloadPage); !page.isEmpty())
+        return page;
+    if (const QString page = QString::fromUtf16(product::Page); !page.isEmpty())
+        return page;
+    const QString help = QDir(fx.env.programDir()).filePath(u"help.html"_s);
+    fx.env.writeProgramFile(u"help.html"_s, "<h2 id=\"about\">О программе</h2>");
+    return QUrl::fromLocalFile(help).toString() + u"#about"_s;
 }
 
 } // namespace
@@ -64,7 +82,10 @@ private slots:
     void versionFromReply_data();
     void versionFromReply();
     void noticeText();
-    void fetchGivesUpAfterTimeOut();
+    void onlyAVersionIsStoredOrShown_data();
+    void onlyAVersionIsStoredOrShown();
+    void noAddressNoRequest_data();
+    void noAddressNoRequest();
 
     void unarmedTickDoesNothing();
     void dialUpConnectionIsOnline_data();
@@ -219,32 +240,74 @@ void tst_UpdateCheck::noticeText()
              u"(откроется в новой вкладке)?"_s);
 }
 
-void tst_UpdateCheck::fetchGivesUpAfterTimeOut()
+
+
+
+
+void tst_UpdateCheck::onlyAVersionIsStoredOrShown_data()
 {
-    // A server that takes the request and never answers.
-    QTcpServer silent;
-    QVERIFY(silent.listen(QHostAddress::LocalHost));
-    QList<QTcpSocket *> held;
-    connect(&silent, &QTcpServer::newConnection, this, [&] {
-        while (QTcpSocket *socket = silent.nextPendingConnection())
-            held.append(socket);
-    });
-    QUrl url;
-    url.setScheme(u"http"_s);
-    url.setHost(u"127.0.0.1"_s);
-    url.setPort(silent.serverPort());
-    url.setPath(u"/version.txt"_s);
-    QCOMPARE(fetchDocument(url, 300), QByteArray());
-    QCOMPARE(held.size(), 1);
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("announced"); // empty: no notice
+    QTest::newRow("line break before the closing marker")
+        << QByteArray("[VERSION]\r\n1.5.0\r\n[/VERSION]\r\n") << u"1.5.0"_s;
+    QTest::newRow("two parts") << reply("2.0") << u"2.0"_s;
+    QTest::newRow("markup") << reply("<b>9.9.9</b>") << QString();
+    QTest::newRow("words after the version") << reply("1.5.0 is out, see our page") << QString();
+    QTest::newRow("letters inside") << reply("1.5a.0") << QString();
+    QTest::newRow("a part too long") << reply("1.5.1234567890") << QString();
+    QTest::newRow("five parts") << reply("1.5.0.0.1") << QString();
+    QTest::newRow("empty") << reply("") << QString();
+    QTest::newRow("a second line") << reply("1.5.0\r\nRun this: rm -rf ~") << QString();
+}
 
-    // The same server's port once closed: nothing comes back either.
-    silent.close();
-    QCOMPARE(fetchDocument(url, 2000), QByteArray());
+void tst_UpdateCheck::onlyAVersionIsStoredOrShown()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, announced);
+    m_server->setResource(u"/version.txt"_s, "text/plain", body);
+    ProgramFixture fx;
+    frmMain &w = startArmed(fx);
+    fx.dialogs().answerMsgBox(MsgResult::No);
+    tick(w);
+    QCOMPARE(m_server->requestCount(u"/version.txt"_s), 1);
+    QVERIFY(!w.tmrUpd->isActive());
+    SettingsStore &settings = fx.program().settings();
+    QCOMPARE(settings.GetSetting(general, versionKey), announced);
+    QCOMPARE(fx.dialogs().msgCalls.size(), announced.isEmpty() ? 0 : 1);
+    if (!announced.isEmpty())
+        QCOMPARE(fx.dialogs().msgCalls.first().text, updateNoticeText(announced, u"1.4.7"_s));
+}
 
-    // An error page still brings its text.
-    QCOMPARE(fetchDocument(m_server->url(u"/missing"_s), 2000), QByteArray("not found"));
+void tst_UpdateCheck::noAddressNoRequest_data()
+{
+    QTest::addColumn<QByteArray>("address"); // in the environment
+    QTest::newRow("none") << QByteArray();
+    QTest::newRow("a file") << QByteArray("file:///dev/zero");
+    QTest::newRow("no address") << QByteArray("update server");
+    QTest::newRow("no host") << QByteArray("http:///version.txt");
+}
+
+void tst_UpdateCheck::noAddressNoRequest()
+{
+    QFETCH(QByteArray, address);
+    if (!QString::fromUtf16(product::VersionDocument).isEmpty() && address.isEmpty())
+        QSKIP("this build names an update address");
+    if (address.isEmpty())
+        qunsetenv("VELMORA_UPDATE_URL");
+    else
+        qputenv("VELMORA_UPDATE_URL", address);
+    QVERIFY(updateVersionUrl().isEmpty());
+
+    ProgramFixture fx;
     m_server->setResource(u"/version.txt"_s, "text/plain", reply("1.5.0"));
-    QCOMPARE(fetchDocument(m_server->url(u"/version.txt"_s), 2000), reply("1.5.0"));
+    fx.dialUp().connections = {{u"modem"_s, true}};
+    frmMain &w = startArmed(fx);
+    tick(w);
+    QVERIFY(!w.tmrUpd->isActive());
+    QCOMPARE(fx.dialUp().connectionQueries, 0);
+    QCOMPARE(fx.program().settings().GetSetting(general, lastKey), QString());
+    QVERIFY(fx.dialogs().msgCalls.isEmpty());
+    QVERIFY(m_server->requestedPaths().isEmpty());
 }
 
 void tst_UpdateCheck::unarmedTickDoesNothing()
@@ -255,7 +318,7 @@ void tst_UpdateCheck::unarmedTickDoesNothing()
     QVERIFY(w.tmrUpd->isActive());
     QCOMPARE(w.tmrUpd->interval(), 60000);
     w.updateArmed = false;
-    w.tmrUpd_Timer();
+    tick(w);
     QCOMPARE(m_server->requestCount(u"/version.txt"_s), 0);
     QVERIFY(w.tmrUpd->isActive());
     QCOMPARE(fx.program().settings().GetSetting(general, lastKey), QString());
@@ -282,7 +345,7 @@ void tst_UpdateCheck::dialUpConnectionIsOnline()
         fx.dialUp().connections.append({QString::number(i), connections[i]});
     frmMain &w = fx.start();
     w.updateArmed = false;
-    w.tmrUpd_Timer();
+    tick(w);
     QCOMPARE(m_server->requestCount(u"/version.txt"_s), checks ? 1 : 0);
     QCOMPARE(w.tmrUpd->isActive(), !checks);
 }
@@ -293,9 +356,10 @@ void tst_UpdateCheck::firstArmedTickAnnouncesAndOpensDownloadPage()
     m_server->setResource(u"/version.txt"_s, "text/plain", reply("1.5.0"));
     frmMain &w = startArmed(fx);
     const int tabsBefore = w.webCount();
+    const QString page = downloadPage(fx);
     fx.dialogs().answerMsgBox(MsgResult::Yes);
 
-    w.tmrUpd_Timer();
+    tick(w);
 
     QCOMPARE(m_server->requestCount(u"/version.txt"_s), 1);
     QVERIFY(!w.tmrUpd->isActive());
@@ -312,10 +376,10 @@ void tst_UpdateCheck::firstArmedTickAnnouncesAndOpensDownloadPage()
     QCOMPARE(w.webCount(), tabsBefore + 1);
     const int newest = w.webCount() - 1;
     QCOMPARE(w.currentTabNumber(), newest);
-    QCOMPARE(fx.web(newest)->calls.navigations.last(), downloadPage);
+    QCOMPARE(fx.web(newest)->calls.navigations.last(), page);
     for (int i = 0; i < newest; ++i) {
         if (FakeWebBrowser *other = fx.web(i))
-            QVERIFY(!other->calls.navigations.contains(downloadPage));
+            QVERIFY(!other->calls.navigations.contains(page));
     }
 }
 
@@ -341,7 +405,7 @@ void tst_UpdateCheck::checksAtMostEveryTwoDays()
     m_server->setResource(u"/version.txt"_s, "text/plain", reply("1.4.7"));
     fx.program().settings().SaveSetting(general, lastKey, last);
     frmMain &w = startArmed(fx);
-    w.tmrUpd_Timer();
+    tick(w);
     QVERIFY(!w.updateArmed);
     QCOMPARE(m_server->requestCount(u"/version.txt"_s), checks ? 1 : 0);
     QCOMPARE(w.tmrUpd->isActive(), !checks);
@@ -356,7 +420,7 @@ void tst_UpdateCheck::unreadableLastCheckKeepsTimerOn()
     m_server->setResource(u"/version.txt"_s, "text/plain", reply("1.5.0"));
     fx.program().settings().SaveSetting(general, lastKey, u"yesterday"_s);
     frmMain &w = startArmed(fx);
-    w.tmrUpd_Timer();
+    tick(w);
     QCOMPARE(m_server->requestCount(u"/version.txt"_s), 0);
     QVERIFY(w.tmrUpd->isActive());
     QVERIFY(!w.updateArmed);
@@ -387,7 +451,7 @@ void tst_UpdateCheck::replyWithoutNewVersion()
         fx.program().settings().SaveSetting(general, versionKey, announced);
     frmMain &w = startArmed(fx);
     const int tabsBefore = w.webCount();
-    w.tmrUpd_Timer();
+    tick(w);
     QCOMPARE(m_server->requestCount(u"/version.txt"_s), 1);
     QVERIFY(!w.tmrUpd->isActive());
     QVERIFY(fx.dialogs().msgCalls.isEmpty());
@@ -403,7 +467,7 @@ void tst_UpdateCheck::answerNoAnnouncesOnce()
     frmMain &w = startArmed(fx);
     const int tabsBefore = w.webCount();
     fx.dialogs().answerMsgBox(MsgResult::No);
-    w.tmrUpd_Timer();
+    tick(w);
     QCOMPARE(fx.dialogs().msgCalls.size(), 1);
     QCOMPARE(w.webCount(), tabsBefore);
     QCOMPARE(fx.program().settings().GetSetting(general, versionKey), u"1.5.0"_s);
@@ -412,7 +476,7 @@ void tst_UpdateCheck::answerNoAnnouncesOnce()
     fx.program().settings().SaveSetting(general, lastKey, checkDateText(today().addDays(-2)));
     w.tmrUpd->start();
     w.updateArmed = true;
-    w.tmrUpd_Timer();
+    tick(w);
     QCOMPARE(m_server->requestCount(u"/version.txt"_s), 2);
     QCOMPARE(fx.dialogs().msgCalls.size(), 1);
     QVERIFY(!w.tmrUpd->isActive());
@@ -423,7 +487,7 @@ void tst_UpdateCheck::answerNoAnnouncesOnce()
     w.tmrUpd->start();
     w.updateArmed = true;
     fx.dialogs().answerMsgBox(MsgResult::No);
-    w.tmrUpd_Timer();
+    tick(w);
     QCOMPARE(fx.dialogs().msgCalls.size(), 2);
     QCOMPARE(fx.program().settings().GetSetting(general, versionKey), u"1.5.1"_s);
 }
@@ -436,7 +500,7 @@ void tst_UpdateCheck::malformedVersionChecksAgainNextRun()
     ProgramFixture fx;
     fx.program().settings().SaveSetting(general, versionKey, u"1.9.0"_s);
     frmMain &w = startArmed(fx);
-    w.tmrUpd_Timer();
+    tick(w);
     QVERIFY(fx.dialogs().msgCalls.isEmpty());
     QVERIFY(!w.tmrUpd->isActive());
     SettingsStore &settings = fx.program().settings();
@@ -445,7 +509,7 @@ void tst_UpdateCheck::malformedVersionChecksAgainNextRun()
     QCOMPARE(settings.GetSetting(general, lastKey), QString());
     w.tmrUpd->start();
     w.updateArmed = true;
-    w.tmrUpd_Timer();
+    tick(w);
     QCOMPARE(m_server->requestCount(u"/version.txt"_s), 2);
 }
 
@@ -461,7 +525,7 @@ void tst_UpdateCheck::tabLimitLeavesLastTabAlone()
     const int last = tabsBefore - 1;
     const QStringList navigationsBefore = fx.web(last)->calls.navigations;
     fx.dialogs().answerMsgBox(MsgResult::Yes);
-    w.tmrUpd_Timer();
+    tick(w);
     QVERIFY(fx.dialogs().msgCalls.size() >= 1);
     QCOMPARE(fx.dialogs().msgCalls.first().text, updateNoticeText(u"1.5.0"_s, u"1.4.7"_s));
     QCOMPARE(w.webCount(), tabsBefore);

@@ -1,5 +1,7 @@
 #include "ProgramFixture.h"
 
+#include "Product.h"
+
 #include "CaptionTargets.h"
 #include "FakeInternetState.h"
 #include "FakeSystemFacts.h"
@@ -82,7 +84,8 @@ void tst_StartWindow::startChainEndsWithTheMainWindow()
     QCOMPARE(fx.web(1)->calls.navigations.constLast(), u"http://example.com/"_s);
     QVERIFY(p.loadedWindow<frmHW>());
     QVERIFY(p.loadedWindow<frmHW>()->isHidden());
-    QVERIFY(!p.siteURL.isEmpty());
+    // The build's product page; a build without one has none.
+    QCOMPARE(p.siteURL, QString::fromUtf16(velmora::services::product::Page));
     // Unloaded by the main window: gone once deferred deletions run.
     start *first = p.loadedWindow<start>();
     QVERIFY(!first || first->isHidden());

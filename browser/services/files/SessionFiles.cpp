@@ -34,7 +34,7 @@ QByteArray addressLine(const QString &address)
 QString sessionHeader()
 {
     return QStringLiteral("Velmora saved session file. Version 1.4+. Visit ")
-           + QString::fromUtf16(product::Page) + QStringLiteral(" for details.");
+           + QString::fromUtf16(product::SessionHeaderPage) + QStringLiteral(" for details.");
 }
 
 QByteArray writeSessionFile(const QList<SavedTab> &tabs)
