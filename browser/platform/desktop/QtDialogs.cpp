@@ -131,6 +131,10 @@ MsgResult QtDialogs::msgBox(QWidget *parent, const QString &text, MsgButtons but
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(boxIcon(icon), title, shown, set.buttons, parent);
+    // A window of ours kept above all others would hide the box.
+    for (const QWidget *window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     makeRoomForTitle(box);
     box.setDefaultButton(set.defaultButton);
     box.setEscapeButton(set.escapeButton);
