@@ -126,6 +126,9 @@ private:
     // turn of the event loop and is dropped when an address or a new
     // window's page comes first, sparing the renderer a whole navigation.
     bool m_blankPending = false;
+    // An address the engine cannot go to, shown as asked over an empty page.
+    QString m_unnavigable;
+    bool showsUnnavigable() const;
 };
 
 // Makes engine controls that share one persistent profile ("olk_Browser",
