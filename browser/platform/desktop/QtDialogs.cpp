@@ -130,11 +130,14 @@ MsgResult QtDialogs::msgBox(QWidget *parent, const QString &text, MsgButtons but
     // Texts come with the data files' CR LF line breaks.
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(boxIcon(icon), title, shown, set.buttons, parent);
-    // A window of ours kept above all others would hide the box.
-    for (const QWidget *window : QApplication::topLevelWidgets())
-        if (window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
-            box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // A window of ours kept above all others would hide a box of the windows
+    // below it: the box belongs to that window then, and opens above it.
+    QWidget *owner = parent;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window != parent && !qobject_cast<QMessageBox *>(window)
+            && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            owner = window;
+    QMessageBox box(boxIcon(icon), title, shown, set.buttons, owner);
     makeRoomForTitle(box);
     box.setDefaultButton(set.defaultButton);
     box.setEscapeButton(set.escapeButton);
