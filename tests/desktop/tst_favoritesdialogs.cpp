@@ -115,6 +115,7 @@ private slots:
     void cleanup();
 
     void organiserShowsWhatTheTreeShows();
+    void organiserReadIsBounded();
     void addDialogOffersEveryFolderOnce();
     void addDialogFitsTheScreen();
     void deleteNamesWhatGoes_data();
@@ -206,6 +207,38 @@ void tst_FavoritesDialogs::organiserShowsWhatTheTreeShows()
         shown.sort();
         QCOMPARE(shown, fromTree);
     });
+}
+
+void tst_FavoritesDialogs::organiserReadIsBounded()
+{
+    writeShortcut(root() + "/Mail.url");
+    QVERIFY(QFile::link(u"/"_s, m_shell.favoritesFolder() + u"/Disk"_s));
+    ShortcutFolderModel model;
+    model.leftOutNote = [](int count) { return u"left out %1"_s.arg(count); };
+    model.setRoot(m_shell.favoritesFolder());
+    int entries = 0;
+    int notes = 0;
+    std::function<void(const QModelIndex &)> walk = [&](const QModelIndex &parent) {
+        for (int row = 0; row < model.rowCount(parent); ++row) {
+            const QModelIndex index = model.index(row, 0, parent);
+            if (index.data().toString().startsWith(u"left out "_s)) {
+                ++notes;
+                QVERIFY(!(model.flags(index) & Qt::ItemIsEditable));
+                QCOMPARE(model.removeEntry(index), EINVAL);
+            } else {
+                ++entries;
+            }
+            walk(index);
+        }
+    };
+    walk(QModelIndex());
+    QVERIFY(entries <= ShortcutFolderModel::MaxEntries);
+    QVERIFY(notes > 0);
+    // What comes first is all there.
+    QVERIFY(model.indexOf(root() + "/Mail.url").isValid());
+    // The add dialog's list of folders is bounded the same way.
+    QVERIFY(favoritesSubfolders(m_shell.favoritesFolder()).size()
+            <= size_t(ShortcutFolderModel::MaxEntries));
 }
 
 void tst_FavoritesDialogs::addDialogOffersEveryFolderOnce()

@@ -216,6 +216,11 @@ void DesktopShellFavorites::ShowBrowserUI(QWidget *owner, const QString &name)
     QDialog dialog(owner);
     dialog.setWindowTitle(text(u"Упорядочить избранное", u"Organize favorites"));
     auto *model = new ShortcutFolderModel(&dialog);
+    model->leftOutNote = [this](int count) {
+        return text(u"(Не показано: %1 — в избранном слишком много записей)",
+                    u"(Not shown: %1 \u2014 the favourites hold too many entries)")
+            .arg(count);
+    };
     model->setRoot(root);
     auto *view = new QTreeView(&dialog);
     view->setObjectName(QStringLiteral("favoritesView"));
@@ -274,7 +279,7 @@ void DesktopShellFavorites::ShowBrowserUI(QWidget *owner, const QString &name)
     });
     QObject::connect(remove, &QPushButton::clicked, &dialog, [&] {
         const QModelIndex index = view->currentIndex();
-        if (!index.isValid())
+        if (!index.isValid() || !(model->flags(index) & Qt::ItemIsEditable))
             return;
         const QString entry = index.data().toString();
         QString question;
@@ -293,7 +298,10 @@ void DesktopShellFavorites::ShowBrowserUI(QWidget *owner, const QString &name)
         } else {
             question = text(u"Удалить ссылку «%1»?", u"Delete the link \u201c%1\u201d?").arg(entry);
         }
-        if (QMessageBox::question(&dialog, dialog.windowTitle(), question) != QMessageBox::Yes)
+        // Nothing is deleted by a key pressed by chance.
+        if (QMessageBox::question(&dialog, dialog.windowTitle(), question,
+                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            != QMessageBox::Yes)
             return;
         if (const int error = model->removeEntry(index))
             report(text(u"Не удалось удалить «%1»", u"\u201c%1\u201d could not be deleted").arg(entry),

@@ -145,7 +145,8 @@ void collectSubfolders(const QByteArray &folder, const QString &prefix, const QB
     if (!enter(folder, scanning))
         return;
     for (const FolderEntry &entry : readFolderEntries(folder)) {
-        if (!entry.folder)
+        // As many as the organiser shows (a link to "/" would list the disk).
+        if (!entry.folder || out.size() >= size_t(ShortcutFolderModel::MaxEntries))
             continue;
         const QByteArray path = child(folder, entry.raw);
         Scanning probe = scanning;
@@ -173,7 +174,9 @@ std::vector<Subfolder> favoritesSubfolders(const QString &root)
 }
 
 ShortcutFolderModel::ShortcutFolderModel(QObject *parent)
-    : QStandardItemModel(parent)
+    : QStandardItemModel(parent),
+      m_folderIcon(styleIcon(QStyle::SP_DirIcon)),
+      m_linkIcon(styleIcon(QStyle::SP_FileLinkIcon))
 {
 }
 
@@ -186,6 +189,7 @@ void ShortcutFolderModel::setRoot(const QString &root)
 void ShortcutFolderModel::reload()
 {
     clear();
+    m_budget = MaxEntries;
     Scanning scanning;
     addFolder(invisibleRootItem(), m_root, 0, 0, scanning);
 }
@@ -197,23 +201,42 @@ void ShortcutFolderModel::addFolder(QStandardItem *parent, const QByteArray &pat
         return;
     const std::vector<FolderEntry> entries = readFolderEntries(path);
     // Folders first, as the favourites tree shows them.
+    int leftOut = 0;
+    std::vector<std::pair<QStandardItem *, int>> below;
     for (const bool folders : {true, false}) {
         for (const FolderEntry &entry : entries) {
             if (entry.folder != folders)
                 continue;
+            if (m_budget <= 0) {
+                ++leftOut;
+                continue;
+            }
+            --m_budget;
             const QByteArray full = child(path, entry.raw);
             const QString shown =
                 entry.folder ? entry.name : entry.name.left(shortcutNameLength(entry.name));
             auto *item = new QStandardItem(shown);
             item->setData(full, NativePathRole);
             item->setData(entry.folder, FolderRole);
-            item->setIcon(styleIcon(entry.folder ? QStyle::SP_DirIcon : QStyle::SP_FileLinkIcon));
+            item->setIcon(entry.folder ? m_folderIcon : m_linkIcon);
             item->setToolTip(entry.name);
             parent->appendRow(item);
-            const int linkCount = links + (entry.link ? 1 : 0);
-            if (entry.folder && depth + 1 <= MaxDepth && linkCount <= MaxLinkDepth)
-                addFolder(item, full, depth + 1, linkCount, scanning);
+            if (entry.folder)
+                below.push_back({item, links + (entry.link ? 1 : 0)});
         }
+    }
+    if (leftOut > 0) {
+        auto *note = new QStandardItem(leftOutNote ? leftOutNote(leftOut)
+                                                   : QStringLiteral("(+%1)").arg(leftOut));
+        note->setFlags(Qt::ItemIsEnabled);
+        parent->appendRow(note);
+    }
+    // A folder's own entries are read before those of its subfolders, as
+    // the tree reads them, so a bound cuts the deepest ones.
+    for (const auto &[item, linkCount] : below) {
+        if (depth + 1 <= MaxDepth && linkCount <= MaxLinkDepth)
+            addFolder(item, item->data(NativePathRole).toByteArray(), depth + 1, linkCount,
+                      scanning);
     }
     scanning.pop_back();
 }
@@ -281,7 +304,7 @@ int ShortcutFolderModel::makeFolder(const QModelIndex &parent, const QString &na
 
 int ShortcutFolderModel::renameEntry(const QModelIndex &index, const QString &typed)
 {
-    if (!index.isValid())
+    if (!index.isValid() || index.data(NativePathRole).toByteArray().isEmpty())
         return EINVAL;
     const QByteArray old = nativePath(index);
     QString name = replaceForbiddenFileCharacters(typed).trimmed();
@@ -306,7 +329,7 @@ int ShortcutFolderModel::renameEntry(const QModelIndex &index, const QString &ty
 
 int ShortcutFolderModel::removeEntry(const QModelIndex &index)
 {
-    if (!index.isValid())
+    if (!index.isValid() || index.data(NativePathRole).toByteArray().isEmpty())
         return EINVAL;
     const int error = removeTree(nativePath(index));
     reload();
@@ -353,6 +376,9 @@ Qt::ItemFlags ShortcutFolderModel::flags(const QModelIndex &index) const
     Qt::ItemFlags result = QStandardItemModel::flags(index);
     if (!index.isValid())
         return result | Qt::ItemIsDropEnabled;
+    // A note on what is not shown is no entry.
+    if (index.data(NativePathRole).toByteArray().isEmpty())
+        return Qt::ItemIsEnabled;
     result |= Qt::ItemIsDragEnabled | Qt::ItemIsEditable;
     if (isDir(index))
         result |= Qt::ItemIsDropEnabled;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIcon>
 #include <QStandardItemModel>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace velmora::platform {
@@ -44,7 +46,13 @@ public:
     static constexpr int NativePathRole = Qt::UserRole + 1;
     static constexpr int FolderRole = Qt::UserRole + 2;
 
+    // Read at most, as the favourites tree reads; the rest is noted on its folder.
+    static constexpr int MaxEntries = 20000;
+
     explicit ShortcutFolderModel(QObject *parent = nullptr);
+
+    // The text of the note on a folder of which count entries are not shown.
+    std::function<QString(int count)> leftOutNote;
 
     void setRoot(const QString &root);
     void reload();
@@ -88,6 +96,9 @@ private:
                    std::vector<std::pair<quint64, quint64>> &scanning);
 
     QByteArray m_root;
+    QIcon m_folderIcon;
+    QIcon m_linkIcon;
+    int m_budget = MaxEntries;
 };
 
 } // namespace velmora::platform
