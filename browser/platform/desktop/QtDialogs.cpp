@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <QApplication>
+#include <QWindow>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QMessageBox>
@@ -130,14 +131,20 @@ MsgResult QtDialogs::msgBox(QWidget *parent, const QString &text, MsgButtons but
     // Texts come with the data files' CR LF line breaks.
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(boxIcon(icon), title, shown, set.buttons, parent);
     // A window of ours kept above all others would hide a box of the windows
-    // below it: the box belongs to that window then, and opens above it.
-    QWidget *owner = parent;
-    for (QWidget *window : QApplication::topLevelWidgets())
-        if (window->isVisible() && window != parent && !qobject_cast<QMessageBox *>(window)
-            && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
-            owner = window;
-    QMessageBox box(boxIcon(icon), title, shown, set.buttons, owner);
+    // below it: the window manager stacks the box over that window instead.
+    // Only the stacking changes: the box stays its parent's, whatever
+    // becomes of the other window meanwhile.
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window != parent && window != &box
+            && !qobject_cast<QMessageBox *>(window)
+            && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) && window->windowHandle()) {
+            box.winId();
+            if (QWindow *handle = box.windowHandle())
+                handle->setTransientParent(window->windowHandle());
+        }
+    }
     makeRoomForTitle(box);
     box.setDefaultButton(set.defaultButton);
     box.setEscapeButton(set.escapeButton);
