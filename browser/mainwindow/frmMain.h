@@ -249,6 +249,15 @@ public:
     // Per-tab state by tab number.
     std::array<QString, MaxTab + 1> newURL;
     std::array<QString, MaxTab + 1> prevURL;
+    // A reopened record's title and address, until the page gives a title
+    // or the tab leaves the address it reached.
+    struct RecordTitle
+    {
+        QString title;
+        QString address;
+        bool arrived = false;
+    };
+    mutable std::array<RecordTitle, MaxTab + 1> recordTitles;
     std::array<long, ProgressTabs> tabProgress{};
     std::array<long, ProgressTabs> tabProgressMax{};
 
@@ -377,6 +386,10 @@ public:
     // control follows the program's offline state like every other. Returns
     // the new tab number, or -1 when the row has no number left.
     int openSavedTab(const QString &address, const QString *title, SavedTabSilent silent);
+    // The title a saved record gave tab n, while its page shows no title of
+    // its own (none, or the offline stand-in) and the tab is still on the
+    // record's address; a null text otherwise.
+    QString recordTitleFor(int n) const;
 
 private:
     // Memory watch (frmMain_memory.cpp).

@@ -49,7 +49,8 @@ void frmMain::mnuAddToFavoites_Click()
     });
     step([&] {
         const int current = currentTabNumber();
-        const QString url = web(current)->LocationURL();
+        // A failed page is stored under the address that failed, not its wrapper.
+        const QString url = withoutErrorPageWrappers(web(current)->LocationURL(), systemDir);
         if (url == QLatin1String("about:blank"))
             shellHelper->AddFavorite(this, QStringLiteral("http://about:blank"),
                                      QStringLiteral("about:blank"));

@@ -259,8 +259,11 @@ void frmMain::Web_StatusTextChange(int Index, const QString &Text)
     statusPanel1->setText(Text);
 }
 
-void frmMain::Web_TitleChange(int Index, const QString &Text)
+void frmMain::Web_TitleChange(int Index, const QString &PageText)
 {
+    // A reopened saved record keeps its title until the page has one.
+    const QString kept = recordTitleFor(Index);
+    const QString &Text = kept.isNull() ? PageText : kept;
     step([&] { setWindowCaption(Text + QStringLiteral(" - ") + programTitle()); });
     step([&] {
         Tabstrip1->setTabCaption(Index, Text.size() <= CaptionLength

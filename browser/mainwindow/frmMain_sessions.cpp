@@ -9,6 +9,7 @@
 #include "frmOptions.h"
 
 #include "Language.h"
+#include "OfflinePage.h"
 #include "ProgramFolder.h"
 #include "RuntimeFiles.h"
 #include "SessionFiles.h"
@@ -19,18 +20,21 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QUrl>
 #include <QWidget>
 
 namespace velmora::mainwindow {
 
 using services::step;
 namespace sessions = services::sessions;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 // A caption shows the start of the address only; the page's title replaces
 // it once the page has loaded.
 constexpr int savedCaptionLength = 20;
+const QString blankPage = QStringLiteral("about:blank");
 
 enum class OfflineAnswer { Offline, Online, Cancelled };
 
@@ -55,13 +59,46 @@ OfflineAnswer askOffline(frmMain &main, int textIndex)
 void openRecords(frmMain &main, const sessions::SavedTabs &saved,
                  frmMain::SavedTabSilent tabListSilent)
 {
-    for (const sessions::SavedTab &tab : saved.tabs) {
+    const qsizetype total = saved.tabs.size();
+    for (qsizetype i = 0; i < total; ++i) {
+        const sessions::SavedTab &tab = saved.tabs.at(i);
         const QString *title = tab.hasTitle ? &tab.title : nullptr;
         const auto silent = tab.hasTitle ? frmMain::SavedTabSilent::Unchanged : tabListSilent;
-        // More records than free tab numbers: the rest stay unopened.
-        if (main.openSavedTab(tab.address, title, silent) < 0)
-            return;
+        if (main.openSavedTab(tab.address, title, silent) >= 0)
+            continue;
+        // More records than free tab numbers: the rest stay unopened, and
+        // the user hears how many.
+        Program &program = main.program();
+        step([&] {
+            program.dialogs().msgBox(
+                &main,
+                program.language()
+                    .own(u"Открыто записей: %1 из %2. Остальные %3 не открыты: вкладок может "
+                         u"быть не больше %4.",
+                         u"Records opened: %1 of %2. The other %3 were not opened: there can be "
+                         u"no more than %4 tabs.")
+                    .arg(i)
+                    .arg(total)
+                    .arg(total - i)
+                    .arg(frmMain::MaxTab),
+                platform::MsgButtons::OK, platform::MsgIcon::Information,
+                program.language().langText(5));
+        });
+        return;
     }
+}
+
+// One address written two ways: with or without its scheme or last "/".
+bool sameAddress(const QString &a, const QString &b)
+{
+    if (a == b)
+        return true;
+    const auto plain = [](const QString &text) {
+        return QUrl::fromUserInput(text)
+            .adjusted(QUrl::RemoveScheme | QUrl::StripTrailingSlash)
+            .toString();
+    };
+    return plain(a) == plain(b);
 }
 
 } // namespace
@@ -252,7 +289,42 @@ int frmMain::openSavedTab(const QString &address, const QString *title, SavedTab
         step([&] { browser->setSilent(false); });
     if (title)
         step([&] { browser->Document()->setTitle(*title); });
+    // The record's title names the tab until its page gives one.
+    recordTitles[static_cast<size_t>(n)] =
+        title && !title->isEmpty() ? RecordTitle{*title, address, false} : RecordTitle{};
     return n;
+}
+
+QString frmMain::recordTitleFor(int n) const
+{
+    if (n < 0 || n > MaxTab)
+        return {};
+    RecordTitle &kept = recordTitles[static_cast<size_t>(n)];
+    if (kept.title.isEmpty())
+        return {};
+    QString own;
+    QString location;
+    step([&] {
+        platform::WebBrowser *browser = web(n);
+        if (!browser)
+            return;
+        own = browser->hasPage() ? browser->Document()->title() : QString();
+        location = browser->LocationURL();
+    });
+    // The record's own title put into the page counts as none.
+    const bool untitled = own.isEmpty() || own == kept.title || own == blankPage
+                          || own == u"http://about:blank"_s
+                          || own == services::offlinePageTitle(m_program.language())
+                          || sameAddress(own, location);
+    // Before the record's address is reached the tab shows nothing of its own.
+    const bool before = !kept.arrived && (location.isEmpty() || location == blankPage);
+    const bool there = sameAddress(location, kept.address);
+    kept.arrived = kept.arrived || there;
+    if (!untitled || !(before || there)) {
+        kept = {};
+        return {};
+    }
+    return kept.title;
 }
 
 } // namespace velmora::mainwindow

@@ -226,6 +226,9 @@ void frmMain::stopLoading()
 
 QString frmMain::getTitle(int index) const
 {
+    // A reopened saved record keeps its title until the page has one.
+    if (QString kept = recordTitleFor(index); !kept.isNull())
+        return kept;
     QString result;
     step([&] {
         platform::WebBrowser *browser = web(index);

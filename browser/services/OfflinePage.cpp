@@ -6,10 +6,14 @@ using namespace Qt::StringLiterals;
 
 namespace velmora::services {
 
+QString offlinePageTitle(const Language &language)
+{
+    return language.own(u"Страница недоступна автономно", u"The page is not available offline");
+}
+
 QString offlinePageHtml(const Language &language, const QString &address)
 {
-    const QString title =
-        language.own(u"Страница недоступна автономно", u"The page is not available offline");
+    const QString title = offlinePageTitle(language);
     const QString text = language.own(
         u"Эта страница не сохранена для автономной работы, поэтому показать её без подключения "
         u"нельзя.",

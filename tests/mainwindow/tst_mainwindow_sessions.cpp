@@ -135,6 +135,8 @@ private slots:
     void loadInBackgroundWithoutOpNW();
     void roundTripCyrillicTitles();
     void loadStopsAtTabLimit();
+    void recordTitleStaysUntilThePageHasOne_data();
+    void recordTitleStaysUntilThePageHasOne();
     void loadAutosave();
     void loadAutosaveMissing();
     void loadAutosaveCancelled();
@@ -374,6 +376,57 @@ void tst_MainWindowSessions::loadStopsAtTabLimit()
     QCOMPARE(fx.web(999)->calls.navigations.last(), u"a1"_s);
     QCOMPARE(fx.web(1000)->calls.navigations.last(), u"a2"_s);
     QCOMPARE(w.Tabstrip1->tabCaption(998), u"about:blank"_s);
+    // The user hears of the records left, once.
+    QCOMPARE(fx.dialogs().msgCalls.size(), 2);
+    QCOMPARE(fx.dialogs().msgCalls.last().text,
+             u"Открыто записей: 2 из 4. Остальные 2 не открыты: вкладок может быть не больше "
+             u"1000."_s);
+    QCOMPARE(fx.dialogs().msgCalls.last().icon, MsgIcon::Information);
+}
+
+void tst_MainWindowSessions::recordTitleStaysUntilThePageHasOne_data()
+{
+    QTest::addColumn<QString>("pageTitle");
+    QTest::addColumn<bool>("async");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("page without a title") << QString() << false << u"Saved news"_s;
+    QTest::newRow("page loaded after the title was set") << QString() << true << u"Saved news"_s;
+    QTest::newRow("page with its own title") << u"Today's news"_s << true << u"Today's news"_s;
+    QTest::newRow("offline stand-in")
+        << u"Страница недоступна автономно"_s << true << u"Saved news"_s;
+}
+
+void tst_MainWindowSessions::recordTitleStaysUntilThePageHasOne()
+{
+    QFETCH(QString, pageTitle);
+    QFETCH(bool, async);
+    QFETCH(QString, shown);
+    ProgramFixture fx;
+    frmMain &w = startQuiet(fx);
+    fx.browsers().setPageTitle(u"http://news.example/"_s, pageTitle);
+    const QString path = programFile(fx, u"titles.btl"_s);
+    writeFile(path, header() + "Saved news\r\nhttp://news.example/\r\n");
+    fx.dialogs().answerFile(path);
+    fx.dialogs().answerMsgBox(MsgResult::No);
+    fx.browsers().setAsync(async);
+    w.mnuLoadTabs_Click();
+    QCOMPARE(openTabs(w), (QList<int>{1, 2}));
+    QTRY_COMPARE(fx.web(2)->LocationURL(), u"http://news.example/"_s);
+    QTRY_COMPARE(w.Tabstrip1->tabCaption(2), shown);
+    QCOMPARE(w.getTitle(2), shown);
+    QCOMPARE(w.windowTitle(), shown + u" - "_s + fx.program().language().langText(5));
+
+    // What the next save writes.
+    const QString saved = programFile(fx, u"again.btl"_s);
+    fx.dialogs().answerFile(saved);
+    w.mnuSaveTabs_Click();
+    QVERIFY2(readFile(saved).contains(QByteArray("\r\n" + shown.toLatin1() + "\r\nhttp://news.example/\r\n")),
+             readFile(saved).constData());
+    fx.browsers().setAsync(false);
+
+    // Another page in the tab is no longer the record's.
+    fx.web(2)->Navigate2(u"http://other.example/"_s);
+    QTRY_COMPARE(w.getTitle(2), u"http://other.example/"_s);
 }
 
 void tst_MainWindowSessions::loadAutosave()

@@ -15,6 +15,8 @@
 #include <QMenu>
 #include <QtTest>
 
+#include <cerrno>
+
 #include <memory>
 
 using namespace velmora::services;
@@ -57,7 +59,9 @@ private slots:
     void desktopFolderAndShortcuts();
     void longTitleFitsTheFileSystem_data();
     void longTitleFitsTheFileSystem();
+    void renameKeepsShortcutEnding_data();
     void renameKeepsShortcutEnding();
+    void renameThatCannotBeDoneIsReported();
 
     void titleCut_data();
     void titleCut();
@@ -241,7 +245,10 @@ void tst_FavoritesStore::desktopFolderAndShortcuts()
     QCOMPARE(shortcutFileName(u".."_s), u"Без имени.url"_s);
     // The add dialog passes the nameless text of the interface language.
     QCOMPARE(shortcutFileName(u" / "_s, u"Untitled"_s), u"Untitled.url"_s);
-    QCOMPARE(shortcutFileName(u"Новости: погода"_s), u"Новости: погода.url"_s);
+    // What Windows refuses in a name goes, as in the export, so the folder
+    // can travel back.
+    QCOMPARE(shortcutFileName(u"Новости: погода"_s), u"Новости  погода.url"_s);
+    QCOMPARE(shortcutFileName(u"a?b|c*d<e>f\"g"_s), u"a b c d e f g.url"_s);
 }
 
 void tst_FavoritesStore::longTitleFitsTheFileSystem_data()
@@ -267,43 +274,65 @@ void tst_FavoritesStore::longTitleFitsTheFileSystem()
     QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
 }
 
+void tst_FavoritesStore::renameKeepsShortcutEnding_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("renamed");
+    QTest::newRow("ending kept") << u"Alpha page.url"_s << u"Alpha renamed"_s
+                                 << u"Alpha renamed.url"_s;
+    QTest::newRow("typed ending not doubled") << u"Alpha page.url"_s << u"Beta.url"_s
+                                              << u"Beta.url"_s;
+    QTest::newRow("file's own case") << u"Upper.URL"_s << u"Lower"_s << u"Lower.URL"_s;
+    QTest::newRow("forbidden characters") << u"Alpha page.url"_s << u"Новости: погода?"_s
+                                          << u"Новости  погода.url"_s;
+    QTest::newRow("folder") << u"Folder"_s << u"a/b"_s << u"a b"_s;
+}
+
 void tst_FavoritesStore::renameKeepsShortcutEnding()
 {
+    QFETCH(QString, file);
+    QFETCH(QString, typed);
+    QFETCH(QString, renamed);
     const QString root = m_env->dataHome() + u"/Favorites"_s;
     QVERIFY(QDir().mkpath(root + u"/Folder"_s));
     for (const QString &name : {u"Alpha page.url"_s, u"Upper.URL"_s, u"notes.txt"_s}) {
-        QFile file(root + u'/' + name);
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        QFile f(root + u'/' + name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
     }
     velmora::platform::ShortcutFolderModel model;
-    model.setReadOnly(false);
-    QSignalSpy loaded(&model, &QFileSystemModel::directoryLoaded);
-    const QModelIndex top = model.setRootPath(root);
-    QVERIFY(loaded.wait(5000) || model.rowCount(top) == 4);
-    QTRY_COMPARE(model.rowCount(top), 4);
+    model.setRoot(root);
+    const QModelIndex entry = model.indexOf(QFile::encodeName(root + u'/' + file));
+    QVERIFY(entry.isValid());
+    QCOMPARE(model.renameEntry(entry, typed), 0);
+    QVERIFY(QFileInfo::exists(root + u'/' + renamed));
+    QVERIFY(!QFileInfo::exists(root + u'/' + file));
+    // The model shows the new name at once.
+    QVERIFY(model.indexOf(QFile::encodeName(root + u'/' + renamed)).isValid());
+}
 
-    const QModelIndex alpha = model.index(root + u"/Alpha page.url"_s);
-    QCOMPARE(model.data(alpha).toString(), u"Alpha page"_s);
-    QCOMPARE(model.data(alpha, Qt::EditRole).toString(), u"Alpha page"_s);
-    QCOMPARE(model.data(model.index(root + u"/notes.txt"_s)).toString(), u"notes.txt"_s);
-    QCOMPARE(model.data(model.index(root + u"/Folder"_s)).toString(), u"Folder"_s);
-    // Every entry shows a picture, with or without the desktop's icon theme.
-    for (const QString &name : {u"Alpha page.url"_s, u"notes.txt"_s, u"Folder"_s}) {
-        const QVariant icon = model.data(model.index(root + u'/' + name), Qt::DecorationRole);
-        QVERIFY2(!icon.value<QIcon>().isNull(), qPrintable(name));
+void tst_FavoritesStore::renameThatCannotBeDoneIsReported()
+{
+    const QString root = m_env->dataHome() + u"/Favorites"_s;
+    QVERIFY(QDir().mkpath(root));
+    for (const QString &name : {u"Beta.url"_s, u"Gamma.url"_s}) {
+        QFile f(root + u'/' + name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
     }
-
-    QVERIFY(model.setData(alpha, u"Alpha renamed"_s));
-    QVERIFY(QFileInfo::exists(root + u"/Alpha renamed.url"_s));
-    QVERIFY(!QFileInfo::exists(root + u"/Alpha page.url"_s));
-    // Typed with its ending, it is not doubled; the file's own case stays.
-    QVERIFY(model.setData(model.index(root + u"/Upper.URL"_s), u"Lower"_s));
-    QVERIFY(QFileInfo::exists(root + u"/Lower.URL"_s));
-    QVERIFY(model.setData(model.index(root + u"/Alpha renamed.url"_s), u"Beta.url"_s));
+    velmora::platform::ShortcutFolderModel model;
+    model.setRoot(root);
+    const QModelIndex beta = model.indexOf(QFile::encodeName(root + u"/Beta.url"_s));
+    QCOMPARE(model.data(beta).toString(), u"Beta"_s);
+    QCOMPARE(model.renameEntry(beta, u"  "_s), EINVAL);
+    QCOMPARE(model.renameEntry(beta, u"Gamma"_s), EEXIST);
     QVERIFY(QFileInfo::exists(root + u"/Beta.url"_s));
-    // Nothing to rename to: the favourite stays.
-    QVERIFY(!model.setData(model.index(root + u"/Beta.url"_s), u"  "_s));
-    QVERIFY(QFileInfo::exists(root + u"/Beta.url"_s));
+    QVERIFY(QFileInfo::exists(root + u"/Gamma.url"_s));
+    // An edit in the view that fails is told to the dialog.
+    QSignalSpy failed(&model, &velmora::platform::ShortcutFolderModel::failed);
+    QVERIFY(model.setData(model.indexOf(QFile::encodeName(root + u"/Beta.url"_s)), u"Gamma"_s));
+    QTRY_COMPARE(failed.size(), 1);
+    QCOMPARE(failed.first().at(0).toString(), u"Beta"_s);
+    QCOMPARE(failed.first().at(1).toInt(), EEXIST);
 }
 
 void tst_FavoritesStore::titleCut_data()

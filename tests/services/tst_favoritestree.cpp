@@ -65,6 +65,7 @@ private slots:
     void getLinkByPathOutOfRange_data();
     void getLinkByPathOutOfRange();
     void loopingLinkIsNotFollowed();
+    void largeFolderIsCutInNameOrder();
     void namesThatAreNotUtf8();
     void shortcutEncodings_data();
     void shortcutEncodings();
@@ -276,6 +277,35 @@ void tst_FavoritesTree::loopingLinkIsNotFollowed()
     const qint32 daily = tree.findFolder(u"/Daily"_s);
     QCOMPARE(childNames(tree, daily), (QStringList{u"link News"_s, u"folder Back"_s}));
     QCOMPARE(childNames(tree, tree.findFolder(u"/Daily/Back"_s)), QStringList());
+    // Said on the folder, so the window can tell the user.
+    QVERIFY(tree.favFolders().at(size_t(tree.findFolder(u"/Daily/Back"_s))).leftOut.unread);
+    QVERIFY(!tree.favFolders().at(size_t(daily)).leftOut.any());
+}
+
+void tst_FavoritesTree::largeFolderIsCutInNameOrder()
+{
+    const int total = FavoritesTree::MaxFolderLinks + 18;
+    QVERIFY(QDir().mkpath(root() + u"/Big"_s));
+    for (int i = total - 1; i >= 0; --i) {
+        QFile file(root() + u"/Big/p"_s + QString::number(i).rightJustified(5, u'0') + u".url"_s);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[InternetShortcut]\r\nURL=http://p/\r\n");
+    }
+    writeShortcut(root() + u"/Zeta/After.url"_s, "http://after/");
+    FavoritesTree tree;
+    tree.loadShellFavorites(root());
+    QVERIFY(tree.truncated());
+    // The folders sorted after the large one are whole.
+    QCOMPARE(childNames(tree, tree.findFolder(u"/Zeta"_s)), QStringList{u"link After"_s});
+    const FavoriteFolder &big = tree.favFolders().at(size_t(tree.findFolder(u"/Big"_s)));
+    QCOMPARE(big.children.size(), size_t(FavoritesTree::MaxFolderLinks) + 1);
+    const QStringList shown = childNames(tree, big.index);
+    QCOMPARE(shown.first(), u"link p00000"_s);
+    QCOMPARE(shown.last(), u"link p09999"_s);
+    QCOMPARE(big.leftOut.links, 18);
+    QCOMPARE(big.leftOut.firstLink, u"p10000"_s);
+    QCOMPARE(big.leftOut.lastLink, u"p10017"_s);
+    QCOMPARE(big.leftOut.folders, 0);
 }
 
 void tst_FavoritesTree::namesThatAreNotUtf8()
@@ -358,6 +388,11 @@ void tst_FavoritesTree::linkToTheWholeDiskIsBounded()
     QVERIFY(tree.truncated());
     QVERIFY(tree.favFolders().size() + tree.favLinks().size()
             <= size_t(FavoritesTree::MaxEntries) + 2);
+    // The cut is told on a folder of the walk.
+    bool noted = false;
+    for (const FavoriteFolder &folder : tree.favFolders())
+        noted = noted || folder.leftOut.any();
+    QVERIFY(noted);
     // What comes before the link is all there.
     QCOMPARE(childNames(tree, tree.findFolder(u"/Daily"_s)), QStringList{u"link News"_s});
     QCOMPARE(tree.getLinkByPath({1}).url, u"http://mail/"_s);

@@ -12,6 +12,7 @@
 #include "Language.h"
 #include "Program.h"
 #include "SettingsStore.h"
+#include "TabstripP.h"
 #include "ShellFavoritesFake.h"
 #include "favEdit.h"
 #include "frmFavoritesShow.h"
@@ -124,6 +125,10 @@ private slots:
     void nothingTickedNothingSelectedOnlyCloses();
     void folderNodesOpenNoPage();
     void partialTreeSaysSo();
+    void largeFolderIsCutWithItsOwnNote();
+    void manyPagesPastTheTabLimitGiveOneNotice();
+    void keysCloseAndLoad_data();
+    void keysCloseAndLoad();
     void doubleClickInvertsPageOnly();
     void editButtonClosesBeforeOrganising();
     void storedGeometry_data();
@@ -192,23 +197,108 @@ void tst_FavoritesWindow::partialTreeSaysSo()
     writeShortcut(root + u"/Mail.url"_s, "http://mail/");
     // Folders nested deeper than the scan goes.
     QString deep = root;
-    for (int i = 0; i <= velmora::services::FavoritesTree::MaxDepth; ++i)
+    QStringList path;
+    for (int i = 0; i <= velmora::services::FavoritesTree::MaxDepth; ++i) {
         deep += u"/d"_s;
+        path.append(u"d"_s);
+    }
     QVERIFY(QDir().mkpath(deep));
     frmMain &main = fx.start();
     main.mnuShowFavorites->trigger();
     auto *w = fx.program().loadedWindow<frmFavoritesShow>();
-    QTreeWidgetItem *top = w->tvFav->topLevelItem(0);
-    QTreeWidgetItem *note = top->child(top->childCount() - 1);
-    QVERIFY(note->text(0).startsWith(u"(Показана только часть"_s));
+    // The note stands on the folder that was not read, not on the whole tree.
+    QTreeWidgetItem *last = node(*w, path);
+    QVERIFY(last);
+    QCOMPARE(last->childCount(), 1);
+    QTreeWidgetItem *note = last->child(0);
+    QVERIFY2(note->text(0).startsWith(u"(Папка не прочитана"_s), qPrintable(note->text(0)));
     QVERIFY(!(note->flags() & Qt::ItemIsUserCheckable));
+    QCOMPARE(node(*w, {u"Mail"_s})->childCount(), 0);
 
     // Ticking everything opens the pages, and the note is no page.
+    QTreeWidgetItem *top = w->tvFav->topLevelItem(0);
     top->setCheckState(0, Qt::Checked);
     QVERIFY(!note->data(0, Qt::CheckStateRole).isValid());
     w->cmdLoad->click();
     QCOMPARE(lastNavigation(fx, 1), u"http://mail/"_s);
     QCOMPARE(main.currentTabNumber(), 1);
+}
+
+void tst_FavoritesWindow::largeFolderIsCutWithItsOwnNote()
+{
+    ProgramFixture fx;
+    const QString root = fx.favorites().folder;
+    const int extra = 18;
+    const int total = velmora::services::FavoritesTree::MaxFolderLinks + extra;
+    QVERIFY(QDir().mkpath(root + u"/Big"_s));
+    // Written last to first, so that the file system's order is no help.
+    for (int i = total - 1; i >= 0; --i)
+        writeShortcut(root + u"/Big/p"_s + QString::number(i).rightJustified(5, u'0') + u".url"_s,
+                      "http://p/");
+    writeShortcut(root + u"/Zeta/After.url"_s, "http://after/");
+    writeShortcut(root + u"/Alpha/Before.url"_s, "http://before/");
+    frmMain &main = fx.start();
+    main.mnuShowFavorites->trigger();
+    auto *w = fx.program().loadedWindow<frmFavoritesShow>();
+    // Every folder is there with its pages.
+    QVERIFY(node(*w, {u"Alpha"_s, u"Before"_s}));
+    QVERIFY(node(*w, {u"Zeta"_s, u"After"_s}));
+    QTreeWidgetItem *big = node(*w, {u"Big"_s});
+    QCOMPARE(big->childCount(), velmora::services::FavoritesTree::MaxFolderLinks + 1);
+    // Cut in name order: the first pages are all there, the last ones named.
+    QCOMPARE(big->child(0)->text(0), u"p00000"_s);
+    QCOMPARE(big->child(velmora::services::FavoritesTree::MaxFolderLinks - 1)->text(0),
+             u"p09999"_s);
+    QTreeWidgetItem *note = big->child(big->childCount() - 1);
+    QCOMPARE(note->text(0), u"(Не показаны ссылки: 18, от «p10000» до «p10017»)"_s);
+    QVERIFY(!(note->flags() & Qt::ItemIsUserCheckable));
+}
+
+void tst_FavoritesWindow::manyPagesPastTheTabLimitGiveOneNotice()
+{
+    ProgramFixture fx;
+    const QString root = fx.favorites().folder;
+    for (int i = 0; i < 20; ++i)
+        writeShortcut(root + u"/Many/p"_s + QString::number(i).rightJustified(2, u'0') + u".url"_s,
+                      "http://p" + QByteArray::number(i) + "/");
+    frmMain &main = fx.start();
+    // Room for three more tabs.
+    while (main.Tabstrip1->tabs().toInt() < frmMain::MaxTab - 2)
+        main.cmdNew_Click();
+    QVERIFY(fx.dialogs().msgCalls.isEmpty());
+    main.mnuShowFavorites->trigger();
+    auto *w = fx.program().loadedWindow<frmFavoritesShow>();
+    node(*w, {u"Many"_s})->setCheckState(0, Qt::Checked);
+    w->cmdOpenInNewWindow->click();
+    QCOMPARE(fx.dialogs().msgCalls.size(), 1);
+    QCOMPARE(fx.dialogs().msgCalls.first().title, u"Only 1000 tabs/Только 1000 вкладок"_s);
+    QCOMPARE(lastNavigation(fx, frmMain::MaxTab), u"http://p2/"_s);
+}
+
+void tst_FavoritesWindow::keysCloseAndLoad_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("Escape closes") << int(Qt::Key_Escape) << QString();
+    QTest::newRow("Enter loads") << int(Qt::Key_Return) << u"http://mail/"_s;
+}
+
+void tst_FavoritesWindow::keysCloseAndLoad()
+{
+    QFETCH(int, key);
+    QFETCH(QString, opened);
+    ProgramFixture fx;
+    writeFavorites(fx.favorites().folder);
+    frmMain &main = fx.start();
+    main.mnuShowFavorites->trigger();
+    auto *w = fx.program().loadedWindow<frmFavoritesShow>();
+    QVERIFY(w->cmdLoad->isDefault());
+    node(*w, {u"Mail"_s})->setCheckState(0, Qt::Checked);
+    w->tvFav->setFocus();
+    QTest::keyClick(w->tvFav, Qt::Key(key));
+    QVERIFY(w->isUnloaded());
+    QVERIFY(main.isEnabled());
+    QCOMPARE(lastNavigation(fx, 1) == u"http://mail/"_s, !opened.isEmpty());
 }
 
 void tst_FavoritesWindow::menuItemOpensAndUnloads()

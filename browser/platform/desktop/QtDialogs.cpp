@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QApplication>
+#include <QWindow>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QMessageBox>
@@ -169,6 +170,19 @@ MsgResult QtDialogs::msgBox(QWidget *parent, const QString &text, MsgButtons but
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(boxIcon(icon), title, shown, set.buttons, parent);
+    // A window of ours kept above all others would hide a box of the windows
+    // below it: the window manager stacks the box over that window instead.
+    // Only the stacking changes: the box stays its parent's, whatever
+    // becomes of the other window meanwhile.
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window != parent && window != &box
+            && !qobject_cast<QMessageBox *>(window)
+            && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) && window->windowHandle()) {
+            box.winId();
+            if (QWindow *handle = box.windowHandle())
+                handle->setTransientParent(window->windowHandle());
+        }
+    }
     makeRoomForTitle(box);
     box.setDefaultButton(set.defaultButton);
     box.setEscapeButton(set.escapeButton);

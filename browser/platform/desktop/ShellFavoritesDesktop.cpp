@@ -1,25 +1,30 @@
 #include "ShellFavoritesDesktop.h"
 
+#include "FileNames.h"
 #include "ShortcutFolderModel.h"
 #include "WholeFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#include <cstring>
 
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QFileSystemModel>
+#include <QGuiApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBoundaryFinder>
 #include <QTreeView>
 #include <QUrl>
@@ -37,9 +42,9 @@ QString defaultFavoritesFolder()
 
 QString shortcutFileName(const QString &title, const QString &nameless)
 {
-    QString name = title;
+    QString name = replaceForbiddenFileCharacters(title);
     for (QChar &c : name) {
-        if (c == QLatin1Char('/') || c == QChar(0) || c == QLatin1Char('\\'))
+        if (c == QChar(0))
             c = QLatin1Char(' ');
     }
     name = name.trimmed();
@@ -80,15 +85,64 @@ QString DesktopShellFavorites::favoritesFolder()
 
 namespace {
 
-// Subfolders of root as relative paths, parents before their children.
-QStringList subfolders(const QString &root)
+// Why a change of the folder failed, in the dialog's language.
+QString reason(const ShellFavorites::TextChooser &text, int error)
 {
-    QStringList result;
-    QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        result.append(QDir(root).relativeFilePath(it.next()));
-    result.sort(Qt::CaseInsensitive);
-    return result;
+    switch (error) {
+    case EEXIST:
+    case ENOTEMPTY:
+        return text(u"такое имя уже есть", u"that name is already taken");
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return text(u"нет доступа", u"access denied");
+    case ENOSPC:
+    case EDQUOT:
+        return text(u"на диске нет места", u"the disk is full");
+    case EINVAL:
+        return text(u"недопустимое имя или место", u"the name or the place is not allowed");
+    case ENAMETOOLONG:
+        return text(u"слишком длинное имя", u"the name is too long");
+    case ENOENT:
+        return text(u"его уже нет", u"it is no longer there");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+// A folder as a path the file classes can open. One named in another code
+// page has no such path of its own: it is reached through its descriptor.
+class FolderHandle
+{
+public:
+    explicit FolderHandle(const QByteArray &folder)
+    {
+        if (QFile::encodeName(QFile::decodeName(folder)) == folder) {
+            m_path = QFile::decodeName(folder);
+            return;
+        }
+        m_fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        m_path = m_fd >= 0 ? QStringLiteral("/proc/self/fd/%1").arg(m_fd) : QFile::decodeName(folder);
+    }
+    ~FolderHandle()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FolderHandle(const FolderHandle &) = delete;
+    FolderHandle &operator=(const FolderHandle &) = delete;
+    QString path() const { return m_path; }
+
+private:
+    int m_fd = -1;
+    QString m_path;
+};
+
+// The dialog's width for the screen it opens on.
+int screenWidth(const QWidget *owner)
+{
+    const QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry().width() : 1024;
 }
 
 } // namespace
@@ -101,12 +155,20 @@ void DesktopShellFavorites::AddFavorite(QWidget *owner, const QString &url, cons
     QDialog dialog(owner);
     dialog.setWindowTitle(text(u"Добавить в избранное", u"Add to favorites"));
     auto *name = new QLineEdit(title, &dialog);
+    name->setObjectName(QStringLiteral("name"));
     auto *folder = new QComboBox(&dialog);
-    folder->addItem(text(u"Избранное", u"Favorites"), QString());
-    for (const QString &sub : subfolders(root))
-        folder->addItem(sub, sub);
-    auto *address = new QLabel(url, &dialog);
-    address->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    folder->setObjectName(QStringLiteral("folder"));
+    // Long folder paths and addresses scroll inside their boxes; the dialog
+    // keeps its width.
+    folder->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    folder->setMinimumContentsLength(24);
+    folder->addItem(text(u"Избранное", u"Favorites"), QByteArray());
+    for (const Subfolder &sub : favoritesSubfolders(root))
+        folder->addItem(sub.path, sub.raw);
+    auto *address = new QLineEdit(url, &dialog);
+    address->setObjectName(QStringLiteral("address"));
+    address->setReadOnly(true);
+    address->setCursorPosition(0);
     auto *form = new QFormLayout;
     form->addRow(text(u"Имя:", u"Name:"), name);
     form->addRow(text(u"Адрес:", u"Address:"), address);
@@ -117,16 +179,21 @@ void DesktopShellFavorites::AddFavorite(QWidget *owner, const QString &url, cons
     auto *layout = new QVBoxLayout(&dialog);
     layout->addLayout(form);
     layout->addWidget(buttons);
-    dialog.resize(420, dialog.sizeHint().height());
+    const int widest = screenWidth(owner) - 40;
+    dialog.setMaximumWidth(widest);
+    dialog.resize(qMin(qMax(420, dialog.sizeHint().width()), widest), dialog.sizeHint().height());
 
     while (dialog.exec() == QDialog::Accepted) {
-        const QDir target(QDir(root).filePath(folder->currentData().toString()));
-        const QString path = target.filePath(
-            shortcutFileName(name->text(), text(u"Без имени", u"Untitled")));
+        const QByteArray sub = folder->currentData().toByteArray();
+        const QByteArray folderBytes =
+            sub.isEmpty() ? QFile::encodeName(root) : QFile::encodeName(root) + '/' + sub;
+        const QString fileName = shortcutFileName(name->text(), text(u"Без имени", u"Untitled"));
+        const FolderHandle target(folderBytes);
+        const QString path = target.path() + u'/' + fileName;
         if (QFileInfo::exists(path)
             && QMessageBox::question(&dialog, dialog.windowTitle(),
                                      text(u"Ссылка «%1» уже есть. Заменить её?", u"The link \u201c%1\u201d already exists. Replace it?")
-                                         .arg(QFileInfo(path).completeBaseName()))
+                                         .arg(fileName.chopped(4)))
                    != QMessageBox::Yes)
             continue;
         if (writeWholeFile(path, desktopShortcutBytes(url)))
@@ -146,32 +213,62 @@ void DesktopShellFavorites::ShowBrowserUI(QWidget *owner, const QString &name)
     QDialog dialog(owner);
     dialog.setWindowTitle(text(u"Упорядочить избранное", u"Organize favorites"));
     auto *model = new ShortcutFolderModel(&dialog);
-    model->setReadOnly(false);
-    model->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
-    model->setNameFilters({QStringLiteral("*.url")});
-    model->setNameFilterDisables(false);
+    model->leftOutNote = [this](int count) {
+        return text(u"(Не показано: %1 — в избранном слишком много записей)",
+                    u"(Not shown: %1 \u2014 the favourites hold too many entries)")
+            .arg(count);
+    };
+    model->setRoot(root);
     auto *view = new QTreeView(&dialog);
+    view->setObjectName(QStringLiteral("favoritesView"));
     view->setModel(model);
-    view->setRootIndex(model->setRootPath(root));
-    for (int column = 1; column < model->columnCount(); ++column)
-        view->hideColumn(column);
     view->header()->hide();
     view->setDragDropMode(QAbstractItemView::InternalMove);
     view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+
+    const TextChooser chooser = [this](const char16_t *ru, const char16_t *en) { return text(ru, en); };
+    const auto report = [&](const QString &what, int error) {
+        QMessageBox::warning(&dialog, dialog.windowTitle(),
+                             what + QStringLiteral(": ") + reason(chooser, error));
+    };
+    // Every change reads the folder again: show the entry it was about.
+    const auto show = [&](const QByteArray &path) {
+        const QModelIndex index = model->indexOf(path);
+        if (index.isValid()) {
+            view->scrollTo(index);
+            view->setCurrentIndex(index);
+        }
+    };
+    QObject::connect(model, &ShortcutFolderModel::failed, &dialog,
+                     [&](const QString &entry, int error) {
+                         report(text(u"Не удалось изменить «%1»", u"\u201c%1\u201d could not be changed")
+                                    .arg(entry),
+                                error);
+                     });
 
     auto *create = new QPushButton(text(u"Создать папку", u"New folder"), &dialog);
     auto *rename = new QPushButton(text(u"Переименовать", u"Rename"), &dialog);
     auto *remove = new QPushButton(text(u"Удалить", u"Delete"), &dialog);
     auto *open = new QPushButton(text(u"Открыть папку", u"Open folder"), &dialog);
     auto *close = new QPushButton(text(u"Закрыть", u"Close"), &dialog);
+    create->setObjectName(QStringLiteral("create"));
+    rename->setObjectName(QStringLiteral("rename"));
+    remove->setObjectName(QStringLiteral("remove"));
+    open->setObjectName(QStringLiteral("open"));
+    close->setDefault(true);
     QObject::connect(create, &QPushButton::clicked, &dialog, [&] {
-        QModelIndex parent = view->currentIndex();
-        if (!parent.isValid() || !model->isDir(parent))
-            parent = parent.isValid() ? parent.parent() : view->rootIndex();
+        const QModelIndex parent = view->currentIndex();
         const QString folderName = QInputDialog::getText(&dialog, create->text(),
                                                          text(u"Имя папки:", u"Folder name:"));
-        if (!folderName.trimmed().isEmpty())
-            model->mkdir(parent, folderName.trimmed());
+        if (folderName.trimmed().isEmpty())
+            return;
+        QByteArray made;
+        if (const int error = model->makeFolder(parent, folderName, &made))
+            report(text(u"Не удалось создать папку «%1»", u"The folder \u201c%1\u201d could not be made")
+                       .arg(folderName.trimmed()),
+                   error);
+        else
+            show(made);
     });
     QObject::connect(rename, &QPushButton::clicked, &dialog, [&] {
         if (view->currentIndex().isValid())
@@ -179,16 +276,43 @@ void DesktopShellFavorites::ShowBrowserUI(QWidget *owner, const QString &name)
     });
     QObject::connect(remove, &QPushButton::clicked, &dialog, [&] {
         const QModelIndex index = view->currentIndex();
-        if (!index.isValid())
+        if (!index.isValid() || !(model->flags(index) & Qt::ItemIsEditable))
             return;
-        if (QMessageBox::question(&dialog, dialog.windowTitle(),
-                                  text(u"Удалить «%1»?", u"Delete \u201c%1\u201d?")
-                                      .arg(model->data(index).toString()))
-            == QMessageBox::Yes)
-            model->remove(index);
+        const QString entry = index.data().toString();
+        QString question;
+        if (model->isDir(index)) {
+            const auto held = ShortcutFolderModel::contents(model->nativePath(index));
+            question = held.folders + held.shortcuts + held.others == 0
+                           ? text(u"Удалить пустую папку «%1»?", u"Delete the empty folder \u201c%1\u201d?").arg(entry)
+                           : text(u"Удалить папку «%1» вместе со всем, что в ней есть?\n"
+                                  u"Папок: %2, ссылок: %3, других файлов: %4.",
+                                  u"Delete the folder \u201c%1\u201d with everything in it?\n"
+                                  u"Folders: %2, links: %3, other files: %4.")
+                                 .arg(entry)
+                                 .arg(held.folders)
+                                 .arg(held.shortcuts)
+                                 .arg(held.others);
+        } else {
+            question = text(u"Удалить ссылку «%1»?", u"Delete the link \u201c%1\u201d?").arg(entry);
+        }
+        // Nothing is deleted by a key pressed by chance.
+        if (QMessageBox::question(&dialog, dialog.windowTitle(), question,
+                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            != QMessageBox::Yes)
+            return;
+        if (const int error = model->removeEntry(index))
+            report(text(u"Не удалось удалить «%1»", u"\u201c%1\u201d could not be deleted").arg(entry),
+                   error);
     });
-    QObject::connect(open, &QPushButton::clicked, &dialog,
-                     [root] { QDesktopServices::openUrl(QUrl::fromLocalFile(root)); });
+    QObject::connect(open, &QPushButton::clicked, &dialog, [&] {
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(root)))
+            QMessageBox::warning(&dialog, dialog.windowTitle(),
+                                 text(u"Не удалось открыть папку %1: на этом компьютере нет "
+                                      u"программы, которая показывает папки.",
+                                      u"The folder %1 could not be opened: this computer has no "
+                                      u"program that shows folders.")
+                                     .arg(root));
+    });
     QObject::connect(close, &QPushButton::clicked, &dialog, &QDialog::accept);
 
     auto *buttons = new QVBoxLayout;

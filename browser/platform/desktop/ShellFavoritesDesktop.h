@@ -20,7 +20,7 @@ public:
 };
 
 // The file name a shortcut of this title gets: characters no file name may
-// hold become spaces, and an empty title becomes nameless.
+// hold on this system or on Windows become spaces, and an empty title becomes nameless.
 QString shortcutFileName(const QString &title, const QString &nameless = QStringLiteral("Без имени"));
 // The bytes of a shortcut to url as the desktop writes it. The address is
 // kept in its encoded, ASCII-only form, so it reads back the same in any

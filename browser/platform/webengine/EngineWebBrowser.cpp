@@ -221,8 +221,25 @@ void EngineWebBrowser::Navigate2(const QString &text)
 {
     // A saved error page asks for its address again.
     const QUrl url = QUrl::fromUserInput(EngineErrorPage::addressAskedFor(text));
-    if (!url.isValid() || !ensurePage())
+    if (!ensurePage())
         return;
+    m_unnavigable.clear();
+    // No address the engine can go to (text that is no address and names no
+    // file is not turned into a file's): the tab shows an empty page of its
+    // own, under what was asked.
+    const QString asked = text.trimmed();
+    const bool strayFile = url.isLocalFile() && !asked.startsWith(u'/') && !asked.startsWith(u'~')
+                           && !asked.startsWith("file:"_L1, Qt::CaseInsensitive);
+    if (!url.isValid() || strayFile) {
+        bool cancel = false;
+        emit BeforeNavigate2(text, &cancel);
+        if (cancel || !m_page)
+            return;
+        m_unnavigable = text;
+        m_blankPending = false;
+        m_page->load(QUrl(u"about:blank"_s));
+        return;
+    }
     // The engine asks nobody before it shows an about: page.
     if (url.scheme() == "about"_L1) {
         bool cancel = false;
@@ -283,6 +300,12 @@ bool EngineWebBrowser::onScriptDialog(ScriptDialogKind kind, const QString &mess
     return accepted;
 }
 
+bool EngineWebBrowser::showsUnnavigable() const
+{
+    return !m_unnavigable.isEmpty() && m_page
+           && (m_page->url().isEmpty() || m_page->url() == QUrl(u"about:blank"_s));
+}
+
 bool EngineWebBrowser::isCommitted(const QUrl &url) const
 {
     return m_page && m_page->history()->currentItem().url() == url;
@@ -291,8 +314,9 @@ bool EngineWebBrowser::isCommitted(const QUrl &url) const
 void EngineWebBrowser::raiseNavigateComplete(const QUrl &url)
 {
     m_committed = true;
-    emit NavigateComplete2(url == m_errorPage ? LocationURL()
-                                              : EngineOfflineWork::realForm(url).toString());
+    emit NavigateComplete2(url == m_errorPage || showsUnnavigable()
+                               ? LocationURL()
+                               : EngineOfflineWork::realForm(url).toString());
 }
 
 void EngineWebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
@@ -330,8 +354,9 @@ void EngineWebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
         raiseNavigateComplete(url);
     // An error page is a document too: the host's per-document state ends here.
     if (m_committed || succeeded)
-        emit DocumentComplete(url == m_errorPage ? LocationURL()
-                                                 : EngineOfflineWork::realForm(url).toString());
+        emit DocumentComplete(url == m_errorPage || showsUnnavigable()
+                                  ? LocationURL()
+                                  : EngineOfflineWork::realForm(url).toString());
     emit DownloadComplete();
     // The bar of a finished page is empty.
     emit ProgressChange(0, 0);
@@ -360,6 +385,10 @@ void EngineWebBrowser::onTitleChanged(const QString &title)
         refreshDocumentTitle();
     } else {
         m_documentTitle = title;
+    }
+    if (showsUnnavigable()) {
+        emit TitleChange(m_unnavigable);
+        return;
     }
     // A page without a title is named after its address, the real one.
     emit TitleChange(EngineOfflineWork::isOfflineForm(QUrl(title))
@@ -538,6 +567,8 @@ QString EngineWebBrowser::LocationURL() const
         return u"about:blank"_s;
     // A control that never navigated, or whose page was released, has no
     // location.
+    if (showsUnnavigable())
+        return m_unnavigable;
     if (!m_page || m_page->url().isEmpty())
         return QString();
     if (!m_errorPage.isEmpty() && m_page->url() == m_errorPage)

@@ -140,6 +140,9 @@ private:
     QString m_blankToken;
     QTimer *m_blankPoll = nullptr;
     QDeadlineTimer m_blankDeadline;
+    // An address the engine cannot go to, shown as asked over an empty page.
+    QString m_unnavigable;
+    bool showsUnnavigable() const;
 };
 
 // Makes engine controls that share one persistent profile ("olk_Browser",

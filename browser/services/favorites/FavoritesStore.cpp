@@ -1,5 +1,7 @@
 #include "FavoritesStore.h"
 
+#include "FileNames.h"
+
 #include "FavoritesFiles.h"
 #include "FavoritesMenu.h"
 #include "SettingsStore.h"
@@ -39,12 +41,7 @@ QString FavoritesStore::cutTitle(const QString &title)
 
 QString FavoritesStore::safeFileName(const QString &text)
 {
-    QString name = text;
-    for (QChar &c : name) {
-        if (QStringView(u"\\/:*?\"<>|").contains(c))
-            c = QLatin1Char(' ');
-    }
-    return name;
+    return platform::replaceForbiddenFileCharacters(text);
 }
 
 QString FavoritesStore::slotValue(int slot) const

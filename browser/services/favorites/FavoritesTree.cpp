@@ -2,6 +2,7 @@
 
 #include "FavoritesFiles.h"
 #include "FavoritesStore.h"
+#include "FileNames.h"
 #include "RuntimeError.h"
 
 #include "RuntimeFiles.h"
@@ -34,13 +35,6 @@ const T &at(const std::vector<T> &v, qint64 i)
     if (i < 0 || i >= static_cast<qint64>(v.size()))
         outOfRange();
     return v[static_cast<size_t>(i)];
-}
-
-bool isUtf8(const QByteArray &bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
-    return !decoder.hasError();
 }
 
 struct DirCloser
@@ -76,7 +70,7 @@ void FavoritesTree::initFavoritesTree()
 {
     m_folders.clear();
     m_links.clear();
-    m_folders.push_back({QStringLiteral("Root"), 0, {FavoriteChild{}}});
+    m_folders.push_back({QStringLiteral("Root"), 0, {FavoriteChild{}}, {}});
     m_links.push_back({QString(), QString::fromUtf16(favorites::PortalAddress)});
 }
 
@@ -85,7 +79,7 @@ void FavoritesTree::addFolder(qint32 parent, const QString &name)
     at(m_folders, parent); // an unknown parent fails before anything is added
     const auto n = static_cast<qint32>(m_folders.size());
     m_folders[static_cast<size_t>(parent)].children.push_back({FavoriteChild::Folder, n});
-    m_folders.push_back({name, n, {FavoriteChild{}}});
+    m_folders.push_back({name, n, {FavoriteChild{}}, {}});
 }
 
 void FavoritesTree::addLink(FavoriteFolder &folder, const QString &url, const QString &name)
@@ -144,7 +138,7 @@ struct FavoritesTree::Entry
 
 QString decodeFileName(const QByteArray &name)
 {
-    return isUtf8(name) ? QString::fromUtf8(name) : runtime::decodeAnsi(name);
+    return platform::decodeFileName(name);
 }
 
 void FavoritesTree::loadShellFavorites(const QString &favoritesFolder)
@@ -165,7 +159,8 @@ qint32 FavoritesTree::folderOf(const FavoritesScan &scan) const
     return scan.folder >= 0 ? scan.folder : findFolder(folderPath(scan.path));
 }
 
-std::vector<FavoritesTree::Entry> FavoritesTree::listFolder(const QByteArray &path)
+std::vector<FavoritesTree::Entry> FavoritesTree::listFolder(const QByteArray &path,
+                                                          FavoritesLeftOut &leftOut)
 {
     std::vector<Entry> entries;
     const std::unique_ptr<DIR, DirCloser> dir(::opendir(path.constData()));
@@ -176,11 +171,11 @@ std::vector<FavoritesTree::Entry> FavoritesTree::listFolder(const QByteArray &pa
         const QByteArray raw(found->d_name);
         if (raw == "." || raw == "..")
             continue;
-        if (m_budget <= 0) {
+        if (entries.size() >= size_t(MaxNamesRead)) {
+            leftOut.unlisted = true;
             m_truncated = true;
             break;
         }
-        --m_budget;
         Entry entry;
         entry.raw = raw;
         entry.name = decodeFileName(raw);
@@ -210,6 +205,17 @@ std::vector<FavoritesTree::Entry> FavoritesTree::listFolder(const QByteArray &pa
     return entries;
 }
 
+namespace {
+
+void noteLeftOut(int &count, QString &first, QString &last, const QString &name)
+{
+    if (count++ == 0)
+        first = name;
+    last = name;
+}
+
+} // namespace
+
 void FavoritesTree::scanFolder(const FavoritesScan &scan)
 {
     const QByteArray native = scan.nativePath.isEmpty() ? QFile::encodeName(scan.path)
@@ -217,18 +223,27 @@ void FavoritesTree::scanFolder(const FavoritesScan &scan)
     struct stat info = {};
     if (::stat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
         return;
+    const qint32 folder = folderOf(scan);
     // A folder linked into its own subtree is shown once, not followed again.
     const std::pair<quint64, quint64> id{quint64(info.st_dev), quint64(info.st_ino)};
-    if (std::find(m_scanning.begin(), m_scanning.end(), id) != m_scanning.end())
+    if (std::find(m_scanning.begin(), m_scanning.end(), id) != m_scanning.end()) {
+        m_folders[size_t(folder)].leftOut.unread = true;
         return;
+    }
     m_scanning.push_back(id);
-    const qint32 folder = folderOf(scan);
-    const std::vector<Entry> entries = listFolder(native);
+    const std::vector<Entry> entries = listFolder(native, m_folders[size_t(folder)].leftOut);
     addLinks(scan, folder, entries);
     const QByteArray prefix = native.endsWith('/') ? native : native + '/';
     for (const Entry &entry : entries) {
         if (!entry.folder || !scan.recurse)
             continue;
+        if (m_budget <= 0) {
+            FavoritesLeftOut &left = m_folders[size_t(folder)].leftOut;
+            noteLeftOut(left.folders, left.firstFolder, left.lastFolder, entry.name);
+            m_truncated = true;
+            continue;
+        }
+        --m_budget;
         addFolder(folder, entry.name);
         FavoritesScan sub = scan;
         sub.path = addBackslash(scan.path) + entry.name;
@@ -237,6 +252,7 @@ void FavoritesTree::scanFolder(const FavoritesScan &scan)
         sub.depth = scan.depth + 1;
         sub.links = scan.links + (entry.link ? 1 : 0);
         if (sub.depth > MaxDepth || sub.links > MaxLinkDepth) {
+            m_folders.back().leftOut.unread = true;
             m_truncated = true;
             continue;
         }
@@ -249,7 +265,8 @@ void FavoritesTree::scanUrlFiles(const FavoritesScan &scan)
 {
     const QByteArray native = scan.nativePath.isEmpty() ? QFile::encodeName(scan.path)
                                                         : scan.nativePath;
-    addLinks(scan, folderOf(scan), listFolder(native));
+    const qint32 folder = folderOf(scan);
+    addLinks(scan, folder, listFolder(native, m_folders[size_t(folder)].leftOut));
 }
 
 void FavoritesTree::addLinks(const FavoritesScan &scan, qint32 folder,
@@ -261,6 +278,7 @@ void FavoritesTree::addLinks(const FavoritesScan &scan, qint32 folder,
     const QRegularExpression pattern(
         QRegularExpression::wildcardToRegularExpression(scan.pattern),
         QRegularExpression::CaseInsensitiveOption);
+    int taken = 0;
     for (const Entry &entry : entries) {
         // Only a regular file is read: a pipe or a device would block or worse.
         if (!entry.regular || !pattern.match(entry.name).hasMatch())
@@ -268,6 +286,14 @@ void FavoritesTree::addLinks(const FavoritesScan &scan, qint32 folder,
         const qsizetype a = entry.name.indexOf(QLatin1String(".url"), 0, Qt::CaseInsensitive);
         if (a < 0)
             continue;
+        if (taken >= MaxFolderLinks || m_budget <= 0) {
+            FavoritesLeftOut &left = m_folders[static_cast<size_t>(folder)].leftOut;
+            noteLeftOut(left.links, left.firstLink, left.lastLink, entry.name.left(a));
+            m_truncated = true;
+            continue;
+        }
+        ++taken;
+        --m_budget;
         const QString url = readShortcutUrl(prefix + entry.raw);
         addLink(m_folders[static_cast<size_t>(folder)], url, entry.name.left(a));
     }

@@ -17,12 +17,30 @@ struct FavoriteChild
     qint32 index = 0;
 };
 
+// What a folder holds that the tree does not show, by name order: the
+// first and the last name left out of each kind.
+struct FavoritesLeftOut
+{
+    int links = 0;
+    int folders = 0;
+    QString firstLink, lastLink, firstFolder, lastFolder;
+    // The folder itself was not read: too deep, too many links on the way,
+    // or a link to a folder it is inside of.
+    bool unread = false;
+    // More names than are read from one folder: those after the first
+    // MaxNamesRead (in the file system's order) are not even counted.
+    bool unlisted = false;
+
+    bool any() const { return links > 0 || folders > 0 || unread || unlisted; }
+};
+
 struct FavoriteFolder
 {
     QString name;
     qint32 index = 0;
     // Position 0 is a placeholder (the placeholder link); content starts at 1.
     std::vector<FavoriteChild> children;
+    FavoritesLeftOut leftOut;
 };
 
 struct FavoriteLink
@@ -51,14 +69,18 @@ struct FavoritesScan
 //
 // Names that are not UTF-8 (copied from an old machine) are read as
 // Windows-1251 and still opened by their own bytes. Only regular files are
-// read as shortcuts. A folder link is followed, but the scan stops at
-// MaxEntries entries, MaxDepth folder levels and MaxLinkDepth links on one
-// path (a link to "/" would otherwise walk the whole disk); truncated() then
-// tells that the tree is not the whole folder.
+// read as shortcuts. A folder link is followed, but the scan is bounded: at
+// most MaxFolderLinks shortcuts of one folder and MaxEntries folders and
+// shortcuts in all, MaxDepth folder levels and MaxLinkDepth links on one
+// path (a link to "/" would otherwise walk the whole disk). What a bound
+// leaves out is cut in name order and noted on its folder (leftOut), and
+// truncated() tells that the tree is not the whole folder.
 class FavoritesTree
 {
 public:
-    static constexpr int MaxEntries = 10000;
+    static constexpr int MaxEntries = 20000;
+    static constexpr int MaxFolderLinks = 10000;
+    static constexpr int MaxNamesRead = 200000;
     static constexpr int MaxDepth = 64;
     static constexpr int MaxLinkDepth = 8;
 
@@ -93,8 +115,8 @@ public:
     struct Entry;
 
 private:
-    // The folder's entries, at most as many as the budget allows, by name.
-    std::vector<Entry> listFolder(const QByteArray &path);
+    // The folder's entries by name, at most MaxNamesRead of them.
+    std::vector<Entry> listFolder(const QByteArray &path, FavoritesLeftOut &leftOut);
     void addLinks(const FavoritesScan &scan, qint32 folder, const std::vector<Entry> &entries);
     qint32 folderOf(const FavoritesScan &scan) const;
 

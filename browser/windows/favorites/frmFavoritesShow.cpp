@@ -10,12 +10,14 @@
 #include "SettingsStore.h"
 #include "Steps.h"
 #include "StoredGeometry.h"
+#include "TabstripP.h"
 #include "WebBrowser.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -125,6 +127,8 @@ frmFavoritesShow::frmFavoritesShow(Program &program, QWidget *parent)
         makeButton(this, "cmdOpenInNewWindow", QStringLiteral("Открыть в новом окне"));
     cmdFavEdit = makeButton(this, "cmdFavEdit", QStringLiteral("Редактировать избранное"));
     cmdCancel = makeButton(this, "cmdCancel", QStringLiteral("Отмена"));
+    // Enter opens the ticked pages, Escape closes (see keyPressEvent).
+    cmdLoad->setDefault(true);
     resize(mainwindow::twipsToPixels(DesignWidth, t), mainwindow::twipsToPixels(DesignHeight, ty));
 
     connect(cmdLoad, &QPushButton::clicked, this, &frmFavoritesShow::cmdLoad_Click);
@@ -169,20 +173,6 @@ void frmFavoritesShow::Form_Load()
         addNode(nullptr, program().language().own(u"Избранное", u"Favorites"), folderImage(), 0);
     root->setExpanded(true);
     fillTree(m_tree.favFolders().front(), root);
-    if (m_tree.truncated()) {
-        // A note, not a page: it cannot be checked or opened.
-        QTreeWidgetItem *note = addNode(root,
-                                        p.language().own(u"(Показана только часть избранного: "
-                                                         u"папка слишком велика или ссылается "
-                                                         u"сама на себя)",
-                                                         u"(Only part of the favourites is shown: "
-                                                         u"the folder is too large or links into "
-                                                         u"itself)"),
-                                        QString(), -1);
-        note->setFlags(Qt::ItemIsEnabled);
-        note->setToolTip(0, note->text(0));
-        note->setData(0, Qt::CheckStateRole, QVariant());
-    }
     m_filling = false;
     // 6.
     const int tx = p.system().twipsPerPixelX();
@@ -241,6 +231,40 @@ void frmFavoritesShow::fillTree(const services::FavoriteFolder &folder, QTreeWid
         const auto &link = m_tree.favLinks().at(static_cast<size_t>(children[i].index));
         addNode(parent, link.name, QStringLiteral("Item"), static_cast<int>(i));
     }
+    addNotes(folder.leftOut, parent);
+}
+
+void frmFavoritesShow::addNotes(const services::FavoritesLeftOut &left, QTreeWidgetItem *parent)
+{
+    const services::Language &language = program().language();
+    QStringList notes;
+    if (left.unread)
+        notes << language.own(u"(Папка не прочитана: она лежит слишком глубоко или ссылается на "
+                              u"папку, в которой сама лежит)",
+                              u"(The folder was not read: it lies too deep or links to a folder "
+                              u"it lies in)");
+    if (left.folders > 0)
+        notes << language.own(u"(Не показаны папки: %1, от «%2» до «%3»)",
+                              u"(Folders not shown: %1, from \u201c%2\u201d to \u201c%3\u201d)")
+                     .arg(left.folders)
+                     .arg(left.firstFolder, left.lastFolder);
+    if (left.links > 0)
+        notes << language.own(u"(Не показаны ссылки: %1, от «%2» до «%3»)",
+                              u"(Links not shown: %1, from \u201c%2\u201d to \u201c%3\u201d)")
+                     .arg(left.links)
+                     .arg(left.firstLink, left.lastLink);
+    if (left.unlisted)
+        notes << language.own(u"(Папка слишком велика: прочитаны только первые %1 имён)",
+                              u"(The folder is too large: only its first %1 names were read)")
+                     .arg(services::FavoritesTree::MaxNamesRead);
+    for (const QString &text : std::as_const(notes)) {
+        // A note, not a page: it cannot be checked or opened.
+        QTreeWidgetItem *note = addNode(parent, text, QString(), -1);
+        note->setFlags(Qt::ItemIsEnabled);
+        note->setToolTip(0, text);
+        note->setData(0, Qt::CheckStateRole, QVariant());
+        note->setForeground(0, palette().brush(QPalette::Disabled, QPalette::Text));
+    }
 }
 
 QList<int> frmFavoritesShow::positionPath(const QTreeWidgetItem *node)
@@ -268,17 +292,30 @@ void frmFavoritesShow::openChecked(bool newTab)
     }
     mainwindow::frmMain &main = program().mainWindow();
     int opened = 0;
+    bool full = false;
     for (QTreeWidgetItem *node : std::as_const(nodes)) {
         // A folder, even an empty one, names no page; nor does a note.
         if (node->data(0, ImageRole).toString() != QLatin1String("Item"))
             continue;
         step([&] {
             const services::FavoriteLink link = m_tree.getLinkByPath(positionPath(node));
-            if (newTab || opened > 0)
+            if (newTab || opened > 0) {
+                const int before = main.Tabstrip1->tabs().toInt();
                 main.cmdNew_Click();
+                // The row is full and the user was told once: the other
+                // pages would only repeat the notice.
+                if (main.Tabstrip1->tabs().toInt() == before) {
+                    full = true;
+                    return;
+                }
+                // The last number comes with the notice already.
+                full = before >= mainwindow::frmMain::MaxTab;
+            }
             ++opened;
             main.web(main.currentTabNumber())->Navigate2(link.url);
         });
+        if (full)
+            break;
     }
 }
 
@@ -410,6 +447,22 @@ void frmFavoritesShow::Form_Resize()
         tree.height = height - 2100;
         setTwipsGeometry(tvFav, tree, t);
     });
+}
+
+void frmFavoritesShow::keyPressEvent(QKeyEvent *event)
+{
+    // Keys the focused control leaves alone.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        cmdCancel->click();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        cmdLoad->click();
+        return;
+    default:
+        SecondaryWindow::keyPressEvent(event);
+    }
 }
 
 void frmFavoritesShow::closeEvent(QCloseEvent *event)

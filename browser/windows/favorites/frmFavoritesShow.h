@@ -72,6 +72,7 @@ public:
 protected:
     bool Form_QueryUnload() override { return true; }
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -79,6 +80,8 @@ private:
     void Form_Paint();
     void Form_Unload();
     void fillTree(const services::FavoriteFolder &folder, QTreeWidgetItem *parent);
+    // Says under the folder's node what the tree left out of it.
+    void addNotes(const services::FavoritesLeftOut &left, QTreeWidgetItem *parent);
     QTreeWidgetItem *addNode(QTreeWidgetItem *parent, const QString &text, const QString &image,
                              int tag);
 
