@@ -6,6 +6,7 @@
 #include "EngineCertificates.h"
 #include "EnginePage.h"
 #include "EnginePermissions.h"
+#include "UserAddress.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -218,7 +219,7 @@ void EngineWebBrowser::onFocusChanged(QWidget *old, QWidget *now)
 void EngineWebBrowser::Navigate2(const QString &text)
 {
     // A saved error page asks for its address again.
-    const QUrl url = QUrl::fromUserInput(EngineErrorPage::addressAskedFor(text));
+    const QUrl url = addressFromUserText(EngineErrorPage::addressAskedFor(text));
     if (!url.isValid() || !ensurePage())
         return;
     // The engine asks nobody before it shows an about: page.
