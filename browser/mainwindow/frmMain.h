@@ -121,6 +121,10 @@ public:
     // The address bar, the suggestion list, the slider or the close button
     // has the focus: a page does not take it from there by itself.
     bool userHoldsFocus() const;
+    // The user is typing in the address bar over this tab's address.
+    bool typingAddress(int tab) const;
+    // Keys were typed in the address bar since the last go, Escape or switch.
+    bool m_addressTyped = false;
     // A menu opened by the mouse or the keyboard takes the keys while it is
     // open; the part that had the focus gets it back.
     static bool menuBorrowsFocus(Qt::FocusReason reason)

@@ -121,6 +121,8 @@ private:
         case QEvent::KeyPress: {
             auto *key = static_cast<QKeyEvent *>(event);
             const int code = keyCodeOf(key->key());
+            // Enter and Escape end what was typed (go, Escape).
+            w->m_addressTyped = code != keyEnter && code != keyEscape;
             w->Combo1_KeyDown(code, services::shiftCode(key->modifiers()));
             // Enter is fully handled here: the box would otherwise pick the
             // matching history row and go a second time.
@@ -179,6 +181,7 @@ private:
         QLineEdit *edit = w->Combo1->lineEdit();
         if (!edit)
             return;
+        w->m_addressTyped = true;
         QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(),
                        key->isAutoRepeat(), static_cast<ushort>(key->count()));
         m_forwarding = true;
@@ -444,6 +447,7 @@ void frmMain::Combo1_KeyDown(int KeyCode, int /*Shift*/)
 
 void frmMain::cmdGo_Click()
 {
+    m_addressTyped = false;
     step([&] { chang->stop(); });
     hintRebuild = false;
     addressEdited = false;

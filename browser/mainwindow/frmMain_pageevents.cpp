@@ -229,6 +229,12 @@ void frmMain::Web_NavigateComplete2(int Index, const QString &)
     if (Index == currentTabNumber()) {
         // The link the pointer was on belonged to the page that has gone.
         step([&] { clearPageStatus(); });
+    }
+    // What the user is typing in the address bar is theirs until they go
+    // or press Escape; the page's address does not replace it.
+    if (typingAddress(Index))
+        return;
+    if (Index == currentTabNumber()) {
         step([&] {
             Combo1->setEditText(services::shownAddress(browser->LocationURL()));
             Combo1->lineEdit()->deselect();
@@ -246,7 +252,8 @@ void frmMain::Web_DocumentComplete(int Index, const QString &URL)
         return;
     step([&] { browser->setSilent(false); });
     step([&] {
-        newURL.at(static_cast<size_t>(Index)) = services::shownAddress(browser->LocationURL());
+        if (!typingAddress(Index))
+            newURL.at(static_cast<size_t>(Index)) = services::shownAddress(browser->LocationURL());
     });
     step([&] {
         if (tmrUpd->isActive() && URL != m_program.files().getHomePage()
@@ -264,8 +271,9 @@ void frmMain::Web_DownloadComplete(int Index)
     if (Index == currentTabNumber() && !userHoldsFocus())
         pageFocusPending = true;
     step([&] {
-        newURL.at(static_cast<size_t>(Index)) =
-            services::shownAddress(control(*this, Index).LocationURL());
+        if (!typingAddress(Index))
+            newURL.at(static_cast<size_t>(Index)) =
+                services::shownAddress(control(*this, Index).LocationURL());
     });
 }
 
@@ -313,6 +321,11 @@ void frmMain::Web_WindowClosing(int Index, bool, bool *Cancel)
     *Cancel = true;
     step([&] { Tabstrip1->setValue(Index); });
     step([&] { cmdClose_Click(); });
+}
+
+bool frmMain::typingAddress(int tab) const
+{
+    return m_addressTyped && FocusOwner == 1 && tab == currentTabNumber();
 }
 
 bool frmMain::userHoldsFocus() const

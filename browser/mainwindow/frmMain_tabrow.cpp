@@ -43,6 +43,11 @@ void frmMain::Tabstrip1_change()
         if (n() != currentTab)
             clearPageStatus();
     });
+    step([&] {
+        // Another tab's text is shown: nothing of it was typed yet.
+        if (n() != currentTab)
+            m_addressTyped = false;
+    });
     step([&] { currentTab = n(); });
     step([&] {
         // The same text again is no change: the caret stays where it is.
