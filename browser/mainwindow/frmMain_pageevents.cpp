@@ -69,9 +69,14 @@ void frmMain::Web_BeforeNavigate2(int Index, const QString &URL, bool *Cancel)
     }
     const auto i = static_cast<size_t>(Index);
     step([&] { prevURL.at(i) = services::shownAddress(control(*this, Index).LocationURL()); });
-    step([&] { newURL.at(i) = services::shownAddress(URL); });
+    const QString requested = services::shownAddress(URL);
+    // What the user is typing over this tab's address stays the tab's text.
     step([&] {
-        if (newURL.at(i) == prevURL.at(i))
+        if (!typingAddress(Index))
+            newURL.at(i) = requested;
+    });
+    step([&] {
+        if (requested == prevURL.at(i))
             ++repeatCount;
         else
             repeatCount = 0;

@@ -77,6 +77,8 @@ private slots:
     void hostInCodePageLetters_data();
     void hostInCodePageLetters();
     void typedCyrillicFindsVisitedHost();
+    void typedTextOutlivesCompletingPage_data();
+    void typedTextOutlivesCompletingPage();
 };
 
 void tst_MainWindowPageTexts::titleShownAsWritten_data()
@@ -303,6 +305,56 @@ void tst_MainWindowPageTexts::typedCyrillicFindsVisitedHost()
     QVERIFY(w.podskazka->isVisible());
     QCOMPARE(w.podskazka->count(), 1);
     QCOMPARE(w.podskazka->item(0)->text(), QStringLiteral("пример.ru"));
+}
+
+void tst_MainWindowPageTexts::typedTextOutlivesCompletingPage_data()
+{
+    QTest::addColumn<bool>("typed");     // keys typed into the address bar
+    QTest::addColumn<bool>("escape");    // and Escape pressed before the page completes
+    QTest::addColumn<QString>("shown");  // the address bar once the page completed
+    QTest::newRow("typing") << true << false << QStringLiteral("example.org");
+    QTest::newRow("only focused") << false << false << QStringLiteral("http://example.com/");
+    QTest::newRow("typed, then Escape") << true << true << QStringLiteral("http://example.com/");
+}
+
+// A page that completes while the user types in the address bar leaves the
+// text and the tab's address text as typed; the next go opens it.
+void tst_MainWindowPageTexts::typedTextOutlivesCompletingPage()
+{
+    QFETCH(bool, typed);
+    QFETCH(bool, escape);
+    QFETCH(QString, shown);
+    ProgramFixture fx;
+    frmMain &w = fx.start();
+    holdTimers(w);
+    QApplication::setActiveWindow(&w);
+    w.activateWindow();
+    if (!QTest::qWaitForWindowActive(&w))
+        QSKIP("the platform cannot activate a window");
+    holdTimers(w);
+    FakeWebBrowser *page = fx.web(1);
+    page->setAsync(true);
+    page->Navigate2(QStringLiteral("http://example.com/"));
+    w.Combo1->setFocus(Qt::MouseFocusReason);
+    QCOMPARE(w.FocusOwner, 1);
+    w.Combo1->lineEdit()->selectAll();
+    // Keys go where the keyboard focus is, as the user's do.
+    if (typed)
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("example.org"));
+    if (escape)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_COMPARE(page->LocationURL(), QStringLiteral("http://example.com/"));
+    QVERIFY(!page->Busy());
+
+    QCOMPARE(w.Combo1->currentText(), shown);
+    QCOMPARE(w.newURL[1], shown);
+    QCOMPARE(w.FocusOwner, 1);
+    QVERIFY(!w.pageFocusPending);
+    if (typed && !escape) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(page->calls.navigations.last(), QStringLiteral("example.org"));
+        QTRY_COMPARE(w.Combo1->currentText(), QStringLiteral("http://example.org/"));
+    }
 }
 
 QTEST_MAIN(tst_MainWindowPageTexts)
