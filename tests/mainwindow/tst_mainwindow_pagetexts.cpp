@@ -68,6 +68,8 @@ class tst_MainWindowPageTexts : public QObject
 private slots:
     void titleShownAsWritten_data();
     void titleShownAsWritten();
+    void errorPageCaptionedByWhatWasAsked_data();
+    void errorPageCaptionedByWhatWasAsked();
     void windowOpenedEmptyIsCaptioned_data();
     void windowOpenedEmptyIsCaptioned();
     void statusTextGoesWithItsPage_data();
@@ -103,6 +105,37 @@ void tst_MainWindowPageTexts::titleShownAsWritten()
     QCOMPARE(w.Tabstrip1->tabCaption(1), text);
     w.Timer1_Timer();
     QCOMPARE(w.windowHandle()->title(), text + program(fx));
+}
+
+void tst_MainWindowPageTexts::errorPageCaptionedByWhatWasAsked_data()
+{
+    QTest::addColumn<QString>("pageTitle");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("no title of its own") << QString() << QStringLiteral("http://k2x/");
+    QTest::newRow("its own title") << QStringLiteral("No such site") << QStringLiteral("No such site");
+}
+
+// The control keeps the error page's wrapper as its location; the window's
+// caption shows the address asked for, or the error page's own title.
+void tst_MainWindowPageTexts::errorPageCaptionedByWhatWasAsked()
+{
+    QFETCH(QString, pageTitle);
+    QFETCH(QString, caption);
+    ProgramFixture fx;
+    frmMain &w = fx.start();
+    holdTimers(w);
+    QVERIFY(fx.web(1)->fakeNavigate(QStringLiteral("http://k2x/"), pageTitle));
+    const QString wrapper = QStringLiteral("res://") + w.systemDir
+                            + QStringLiteral("\\shdoclc.dll/dnserror.htm#http://k2x/");
+    // The engine names the failed load's page after the wrapper.
+    fx.web(1)->fakeSameDocument(wrapper);
+    QCOMPARE(fx.web(1)->LocationURL(), wrapper);
+
+    w.Timer1_Timer();
+    QCOMPARE(w.windowTitle(), caption + program(fx));
+    QCOMPARE(w.getTitle(1), caption);
+    QVERIFY(!w.Tabstrip1->tabCaption(1).contains(QStringLiteral("res://")));
+    QCOMPARE(w.Combo1->currentText(), QStringLiteral("http://k2x/"));
 }
 
 void tst_MainWindowPageTexts::windowOpenedEmptyIsCaptioned_data()
