@@ -512,6 +512,8 @@ void frmMain::Combo1_Click()
         platform::WebBrowser *browser = web(currentTabNumber());
         if (!browser)
             throw std::runtime_error("no browser control");
+        // The picked row is what was asked for; the page's address follows.
+        m_addressTyped = false;
         browser->Navigate2(text);
     });
 }
