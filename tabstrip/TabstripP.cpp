@@ -147,9 +147,15 @@ void TabstripP::setValue(const QVariant &number)
     m_row->setCurrentIndex(checkedPosition(logical) - 1);
 }
 
+// The row reads "&" as the mark of a mnemonic; a caption shows every one.
+static QString rowText(const QString &caption)
+{
+    return QString(caption).replace(u'&', u"&&"_s);
+}
+
 QString TabstripP::tabCaption(const QVariant &index) const
 {
-    return m_row->tabText(checkedPosition(checkedIndex(index)) - 1);
+    return m_row->tabText(checkedPosition(checkedIndex(index)) - 1).replace(u"&&"_s, u"&"_s);
 }
 
 void TabstripP::setTabCaption(const QVariant &index, const QString &caption)
@@ -158,8 +164,9 @@ void TabstripP::setTabCaption(const QVariant &index, const QString &caption)
     if (!m_removed[logical]) {
         // The row lays all its tabs out again on every new text.
         const int at = checkedPosition(logical) - 1;
-        if (m_row->tabText(at) != caption)
-            m_row->setTabText(at, caption);
+        const QString text = rowText(caption);
+        if (m_row->tabText(at) != text)
+            m_row->setTabText(at, text);
     }
     emit propertyChanged(u"tabCaption"_s);
     emit change();

@@ -7,6 +7,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSlider>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "TabstripP.h"
+
+#include <cmath>
 
 namespace velmora::mainwindow {
 
@@ -30,6 +37,28 @@ void fitAddressRow(frmMain &w)
                                   w.Combo1->height());
         }
     }
+    if (w.form)
+        w.form->setMinimumSize(minimumClientSize(w));
+}
+
+QSize minimumClientSize(const frmMain &w)
+{
+    if (!w.Combo1 || !w.cmdGo || !w.lblGo || !w.spinbutton1 || !w.cmdClose || !w.Toolbar1
+        || !w.Tabstrip1 || !w.StatusBar1)
+        return {};
+    const double px = w.twipsPerPixel();
+    const auto pixels = [px](double twips) { return int(std::ceil(twips / px)); };
+    // Room to read and mend an ordinary address.
+    const int field = std::max(120, 16 * w.Combo1->fontMetrics().averageCharWidth());
+    // The layout gives the field what the row's other controls and 100 / 12
+    // pixels leave of the width.
+    const int width = w.Combo1->x() + field + w.spinbutton1->width() + w.cmdClose->width()
+                      + w.lblGo->width() + w.cmdGo->width() + pixels(100 / 12. * px);
+    // Pages begin 31.25 pixels below the toolbar and end on the tab row.
+    const int page = 60;
+    const int height = w.Toolbar1->height() + int(std::ceil(31.25)) + page
+                       + w.Tabstrip1->height() + w.StatusBar1->height();
+    return {width, height};
 }
 
 } // namespace velmora::mainwindow

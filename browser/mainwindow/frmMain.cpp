@@ -27,6 +27,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
@@ -121,8 +122,10 @@ QString frmMain::programTitle() const
 
 void frmMain::setWindowCaption(const QString &caption)
 {
-    if (windowTitle() != caption)
-        setWindowTitle(caption);
+    // "[*]" is the window's modification mark; a page title shows it as it is.
+    const QString title = QString(caption).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    if (windowTitle() != title)
+        setWindowTitle(title);
 }
 
 void frmMain::createControls()
@@ -309,7 +312,9 @@ void frmMain::setSliderValue(int value)
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
     const bool in = event->type() == QEvent::FocusIn;
-    const bool out = event->type() == QEvent::FocusOut;
+    // A menu that opens borrows the keyboard; the focus stays where it was.
+    const bool out = event->type() == QEvent::FocusOut
+                     && !menuBorrowsFocus(static_cast<QFocusEvent *>(event)->reason());
     if (in || out) {
         if (watched == cmdClose)
             FocusOwner = in ? 8 : 3;
@@ -319,6 +324,8 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
                 Timer5->stop();
         } else if (watched == Tabstrip1->Tabstrip1())
             FocusOwner = in ? 5 : 3;
+        if (in && (watched == cmdClose || watched == spinbutton1))
+            pageFocusPending = false;
     }
     return QMainWindow::eventFilter(watched, event);
 }

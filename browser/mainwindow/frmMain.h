@@ -106,6 +106,9 @@ public:
     // A window for the desktop's browser; a tab when that cannot start.
     void Web_NewWindowToPlatform(int Index, const QString &url);
     void Web_NewWindowsRefused(int Index);
+    // The caption of a new-window tab that has none: its address text, or
+    // the blank page's when it has none.
+    void captionFromAddress(int tab);
     void Web_NavigateComplete2(int Index, const QString &URL);
     void Web_DocumentComplete(int Index, const QString &URL);
     void Web_DownloadComplete(int Index);
@@ -116,6 +119,21 @@ public:
     void Web_GotFocus(int Index);
     void Web_LostFocus(int Index);
     void HTML_onmousemove();
+    // Empties the status bar when it still shows what a page said there.
+    void clearPageStatus();
+    // The address bar, the suggestion list, the slider or the close button
+    // has the focus: a page does not take it from there by itself.
+    bool userHoldsFocus() const;
+    // The user is typing in the address bar over this tab's address.
+    bool typingAddress(int tab) const;
+    // Keys were typed in the address bar since the last go, Escape or switch.
+    bool m_addressTyped = false;
+    // A menu opened by the mouse or the keyboard takes the keys while it is
+    // open; the part that had the focus gets it back.
+    static bool menuBorrowsFocus(Qt::FocusReason reason)
+    {
+        return reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason;
+    }
 
     // Address bar and suggestion list.
     void Combo1_Change();
@@ -263,6 +281,9 @@ public:
 
     // The current tab's document, bound by the synchroniser.
     QPointer<platform::WebDocument> HTML;
+    // The status text the current page gave last, or the window's answer
+    // to what was typed for it; it goes with that page.
+    QString m_pageStatusText;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -3,7 +3,10 @@
 #include "frmMain.h"
 
 #include "MouseCodes.h"
+#include "Language.h"
 #include "Program.h"
+#include "ShownAddress.h"
+#include "UserAddress.h"
 #include "Steps.h"
 
 #include "TabstripP.h"
@@ -89,11 +92,11 @@ public:
     }
 
 private:
-    // The combo box's own popup takes and gives back the focus; that is
-    // not the address bar losing it.
+    // The combo box's own popup and the window's menus take and give back
+    // the focus; that is not the address bar losing it.
     static bool ownPopup(QEvent *event)
     {
-        return static_cast<QFocusEvent *>(event)->reason() == Qt::PopupFocusReason;
+        return menuBorrowsFocus(static_cast<QFocusEvent *>(event)->reason());
     }
 
     bool comboEvent(frmMain *w, QEvent *event)
@@ -118,6 +121,8 @@ private:
         case QEvent::KeyPress: {
             auto *key = static_cast<QKeyEvent *>(event);
             const int code = keyCodeOf(key->key());
+            // Enter and Escape end what was typed (go, Escape).
+            w->m_addressTyped = code != keyEnter && code != keyEscape;
             w->Combo1_KeyDown(code, services::shiftCode(key->modifiers()));
             // Enter is fully handled here: the box would otherwise pick the
             // matching history row and go a second time.
@@ -176,6 +181,7 @@ private:
         QLineEdit *edit = w->Combo1->lineEdit();
         if (!edit)
             return;
+        w->m_addressTyped = true;
         QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(),
                        key->isAutoRepeat(), static_cast<ushort>(key->count()));
         m_forwarding = true;
@@ -403,7 +409,7 @@ void frmMain::Combo1_KeyDown(int KeyCode, int /*Shift*/)
             platform::WebBrowser *browser = web(tab);
             if (!browser)
                 throw std::runtime_error("no browser control");
-            newUrlOf(newURL, tab) = browser->LocationURL();
+            newUrlOf(newURL, tab) = services::shownAddress(browser->LocationURL());
         });
         step([&] { setAddressText(newUrlOf(newURL, currentTabNumber())); });
         step([&] { putCaretAtEnd(); });
@@ -441,6 +447,7 @@ void frmMain::Combo1_KeyDown(int KeyCode, int /*Shift*/)
 
 void frmMain::cmdGo_Click()
 {
+    m_addressTyped = false;
     step([&] { chang->stop(); });
     hintRebuild = false;
     addressEdited = false;
@@ -452,6 +459,24 @@ void frmMain::cmdGo_Click()
             throw std::runtime_error("no browser control");
         return browser;
     };
+    // A text that names no page opens nothing: the user is told so and
+    // keeps the text to mend it.
+    if (const QString text = addressText();
+        !text.isEmpty() && !platform::addressFromUserText(text).isValid()) {
+        const QString shown = text.size() > 60 ? text.left(60) + u'\u2026' : text;
+        if (!unloading) {
+            statusPanel1->setText(m_program.language().own(
+                u"«" + shown + u"» — не адрес страницы: ничего не открыто.",
+                u"\u201C" + shown + u"\u201D is no page address: nothing was opened."));
+            // It goes with the tab's next page, as a page's own text does.
+            m_pageStatusText = statusPanel1->text();
+        }
+        step([&] {
+            if (QLineEdit *edit = Combo1->lineEdit())
+                edit->setSelection(0, edit->text().size());
+        });
+        return;
+    }
     step([&] { current()->Stop(); });
     step([&] {
         const QString text = addressText();
@@ -487,6 +512,8 @@ void frmMain::Combo1_Click()
         platform::WebBrowser *browser = web(currentTabNumber());
         if (!browser)
             throw std::runtime_error("no browser control");
+        // The picked row is what was asked for; the page's address follows.
+        m_addressTyped = false;
         browser->Navigate2(text);
     });
 }
@@ -494,6 +521,8 @@ void frmMain::Combo1_Click()
 void frmMain::Combo1_GotFocus()
 {
     FocusOwner = 1;
+    // A request made before the user came here is not to take the keys.
+    pageFocusPending = false;
 }
 
 void frmMain::Combo1_LostFocus()

@@ -10,6 +10,7 @@
 #include "AddressHistory.h"
 #include "OneValueFiles.h"
 #include "RuntimeError.h"
+#include "ShownAddress.h"
 #include "Steps.h"
 #include "TabHelpers.h"
 
@@ -17,6 +18,8 @@
 #include "WebBrowser.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMenuBar>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -65,10 +68,15 @@ void frmMain::Web_BeforeNavigate2(int Index, const QString &URL, bool *Cancel)
         return;
     }
     const auto i = static_cast<size_t>(Index);
-    step([&] { prevURL.at(i) = control(*this, Index).LocationURL(); });
-    step([&] { newURL.at(i) = URL; });
+    step([&] { prevURL.at(i) = services::shownAddress(control(*this, Index).LocationURL()); });
+    const QString requested = services::shownAddress(URL);
+    // What the user is typing over this tab's address stays the tab's text.
     step([&] {
-        if (newURL.at(i) == prevURL.at(i))
+        if (!typingAddress(Index))
+            newURL.at(i) = requested;
+    });
+    step([&] {
+        if (requested == prevURL.at(i))
             ++repeatCount;
         else
             repeatCount = 0;
@@ -82,13 +90,21 @@ void frmMain::Web_BeforeNavigate2(int Index, const QString &URL, bool *Cancel)
     // A tab opened for a new window has no caption until it asks for a page.
     step([&] {
         const int m = Tabstrip1->tabs().toInt() - 1;
-        if (!Tabstrip1->tabCaption(m).isEmpty())
-            return;
-        const QString &address = newURL.at(static_cast<size_t>(m));
-        Tabstrip1->setTabCaption(m, address.size() < CaptionLength
-                                        ? address
-                                        : address.left(CaptionLength) + QStringLiteral("..."));
+        if (Tabstrip1->tabCaption(m).isEmpty())
+            captionFromAddress(m);
     });
+}
+
+void frmMain::captionFromAddress(int tab)
+{
+    if (!Tabstrip1->tabVisible(tab) || !Tabstrip1->tabCaption(tab).isEmpty())
+        return;
+    QString address = newURL.at(static_cast<size_t>(tab));
+    if (address.isEmpty())
+        address = QStringLiteral("about:blank");
+    Tabstrip1->setTabCaption(tab, address.size() < CaptionLength
+                                      ? address
+                                      : address.left(CaptionLength) + QStringLiteral("..."));
 }
 
 void frmMain::Web_NewWindow2([[maybe_unused]] int Index, platform::WebBrowser **ppDisp,
@@ -157,6 +173,12 @@ void frmMain::newWindowTab(platform::WebBrowser **ppDisp, bool *Cancel)
 
     *ppDisp = browser;
     newWindowObject = browser;
+    // A window opened empty asks for no page: once the control has taken
+    // the window, a tab still without a caption is named after its address.
+    QTimer::singleShot(0, this, [this, n, tab = QPointer<platform::WebBrowser>(browser)] {
+        if (tab && tab == web(n))
+            step([&] { captionFromAddress(n); });
+    });
 
     step([&] {
         const int visible = services::countVisibleTabs(*Tabstrip1);
@@ -176,7 +198,7 @@ void frmMain::Web_NavigateComplete2(int Index, const QString &)
     if (!browser)
         return;
     QString loc;
-    step([&] { loc = browser->LocationURL(); });
+    step([&] { loc = services::shownAddress(browser->LocationURL()); });
     step([&] { forgetErrorPageVisit(Index, loc); });
     if (isWebAddress(loc)) {
         step([&] { browser->setSilent(true); });
@@ -210,12 +232,22 @@ void frmMain::Web_NavigateComplete2(int Index, const QString &)
         step([&] { m_program.history().saveHistory(*Combo1); });
     }
     if (Index == currentTabNumber()) {
+        // The link the pointer was on belonged to the page that has gone.
+        step([&] { clearPageStatus(); });
+    }
+    // What the user is typing in the address bar is theirs until they go
+    // or press Escape; the page's address does not replace it.
+    if (typingAddress(Index))
+        return;
+    if (Index == currentTabNumber()) {
         step([&] {
-            Combo1->setEditText(browser->LocationURL());
+            Combo1->setEditText(services::shownAddress(browser->LocationURL()));
             Combo1->lineEdit()->deselect();
         });
     }
-    step([&] { newURL.at(static_cast<size_t>(Index)) = browser->LocationURL(); });
+    step([&] {
+        newURL.at(static_cast<size_t>(Index)) = services::shownAddress(browser->LocationURL());
+    });
 }
 
 void frmMain::Web_DocumentComplete(int Index, const QString &URL)
@@ -224,7 +256,10 @@ void frmMain::Web_DocumentComplete(int Index, const QString &URL)
     if (!browser)
         return;
     step([&] { browser->setSilent(false); });
-    step([&] { newURL.at(static_cast<size_t>(Index)) = browser->LocationURL(); });
+    step([&] {
+        if (!typingAddress(Index))
+            newURL.at(static_cast<size_t>(Index)) = services::shownAddress(browser->LocationURL());
+    });
     step([&] {
         if (tmrUpd->isActive() && URL != m_program.files().getHomePage()
             && !URL.startsWith(QLatin1String("about:"))
@@ -235,9 +270,16 @@ void frmMain::Web_DocumentComplete(int Index, const QString &URL)
 
 void frmMain::Web_DownloadComplete(int Index)
 {
-    if (Index == currentTabNumber())
+    // A finished page takes the focus only while the user has left it with
+    // the page: one who went on to the address bar, the suggestions, the
+    // slider or the close button keeps typing there.
+    if (Index == currentTabNumber() && !userHoldsFocus())
         pageFocusPending = true;
-    step([&] { newURL.at(static_cast<size_t>(Index)) = control(*this, Index).LocationURL(); });
+    step([&] {
+        if (!typingAddress(Index))
+            newURL.at(static_cast<size_t>(Index)) =
+                services::shownAddress(control(*this, Index).LocationURL());
+    });
 }
 
 void frmMain::Web_ProgressChange(int Index, int Progress, int ProgressMax)
@@ -257,6 +299,15 @@ void frmMain::Web_StatusTextChange(int Index, const QString &Text)
     if (unloading || Index != currentTabNumber())
         return;
     statusPanel1->setText(Text);
+    m_pageStatusText = Text;
+}
+
+void frmMain::clearPageStatus()
+{
+    // The window's own notices stay; what a page said belongs to that page.
+    if (!unloading && !m_pageStatusText.isEmpty() && statusPanel1->text() == m_pageStatusText)
+        statusPanel1->clear();
+    m_pageStatusText.clear();
 }
 
 void frmMain::Web_TitleChange(int Index, const QString &PageText)
@@ -280,6 +331,16 @@ void frmMain::Web_WindowClosing(int Index, bool, bool *Cancel)
     step([&] { cmdClose_Click(); });
 }
 
+bool frmMain::typingAddress(int tab) const
+{
+    return m_addressTyped && FocusOwner == 1 && tab == currentTabNumber();
+}
+
+bool frmMain::userHoldsFocus() const
+{
+    return FocusOwner == 1 || FocusOwner == 4 || FocusOwner == 6 || FocusOwner == 8;
+}
+
 void frmMain::Web_GotFocus(int)
 {
     FocusOwner = 2;
@@ -287,6 +348,10 @@ void frmMain::Web_GotFocus(int)
 
 void frmMain::Web_LostFocus(int)
 {
+    // The menu bar opened from the keyboard takes the keys until it closes;
+    // the page keeps the focus.
+    if (qobject_cast<QMenuBar *>(QApplication::focusWidget()))
+        return;
     // The page hears of its loss after the part that took the focus has
     // claimed it; only a focus still held by the page becomes nobody's.
     if (FocusOwner == 2)

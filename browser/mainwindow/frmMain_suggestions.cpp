@@ -141,6 +141,7 @@ void frmMain::podskazka_GotFocus()
 {
     step([&] { copyHintToAddress(); });
     FocusOwner = 6;
+    pageFocusPending = false;
     suppressComboClick = false;
 }
 

@@ -38,6 +38,16 @@ void frmMain::Tabstrip1_change()
     if (!reshowOnly)
         step([&] { podskazka->hide(); });
     step([&] { web(n())->widget()->raise(); });
+    // What the previous tab's page said of a link is not this tab's.
+    step([&] {
+        if (n() != currentTab)
+            clearPageStatus();
+    });
+    step([&] {
+        // Another tab's text is shown: nothing of it was typed yet.
+        if (n() != currentTab)
+            m_addressTyped = false;
+    });
     step([&] { currentTab = n(); });
     step([&] {
         // The same text again is no change: the caret stays where it is.

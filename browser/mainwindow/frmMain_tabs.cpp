@@ -5,6 +5,7 @@
 #include "Language.h"
 #include "OneValueFiles.h"
 #include "Program.h"
+#include "ShownAddress.h"
 #include "Steps.h"
 #include "TabHelpers.h"
 
@@ -126,7 +127,7 @@ void frmMain::discardPage(int index)
 void frmMain::refreshAfterClose()
 {
     const int current = currentTabNumber();
-    step([&] { Combo1->setEditText(web(current)->LocationURL()); });
+    step([&] { Combo1->setEditText(services::shownAddress(web(current)->LocationURL())); });
     step([&] { setWindowCaption(getTitle(current) + QStringLiteral(" - ") + programTitle()); });
     if (current >= 0 && current < ProgressTabs) {
         step([&] {
@@ -235,10 +236,18 @@ QString frmMain::getTitle(int index) const
         if (!browser)
             return;
         const QString title = browser->hasPage() ? browser->Document()->title() : QString();
-        if (!title.isEmpty())
+        if (!title.isEmpty()) {
             result = title == QStringLiteral("http://about:blank") ? blankPage : title;
-        else
-            result = browser->LocationName();
+            return;
+        }
+        result = browser->LocationName();
+        // A page named after its location is named after what was asked
+        // for, not after the error page that stands in for it.
+        if (result == browser->LocationURL())
+            result = services::shownAddress(withoutErrorPageWrappers(result, systemDir));
+        // A window a page opened empty shows the blank page.
+        if (result.isEmpty() && browser->hasPage())
+            result = blankPage;
     });
     return result;
 }

@@ -159,6 +159,8 @@ private slots:
     void hostCloseSequence();
     void topOfRange_data();
     void topOfRange();
+    void captionShowsAmpersands_data();
+    void captionShowsAmpersands();
 };
 
 void TstTabstripP::operations_data()
@@ -600,6 +602,41 @@ void TstTabstripP::topOfRange()
     QCOMPARE(strip.tabCaption(last), u"last"_s);
     QCOMPARE(strip.value().toInt(), last);
     QCOMPARE(tabsOf(strip), tabs);
+}
+
+void TstTabstripP::captionShowsAmpersands_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("one") << u"Tom & Jerry"_s;
+    QTest::newRow("before a letter") << u"R&D news"_s;
+    QTest::newRow("doubled") << u"a && b"_s;
+    QTest::newRow("last") << u"Q&"_s;
+}
+
+// A caption reads back as it was set and is drawn with every "&" in it, as
+// a bar draws a text that marks no mnemonic.
+void TstTabstripP::captionShowsAmpersands()
+{
+    QFETCH(QString, caption);
+    const QSize size(300, 30);
+    QWidget window;
+    TabstripP strip;
+    fill(window, strip, {u"first"_s, caption}, size);
+    QCOMPARE(strip.tabCaption(1), caption);
+
+    QWidget plainWindow;
+    QTabBar plain(&plainWindow);
+    plain.setDrawBase(strip.Tabstrip1()->drawBase());
+    plain.setExpanding(strip.Tabstrip1()->expanding());
+    plain.setElideMode(strip.Tabstrip1()->elideMode());
+    plain.addTab(u"first"_s);
+    plain.addTab(QString(caption).replace(u'&', u"&&"_s));
+    plain.setFixedSize(strip.Tabstrip1()->size());
+    plainWindow.resize(size.width() + 20, size.height() + 20);
+    plainWindow.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plainWindow));
+    QCOMPARE(strip.Tabstrip1()->tabRect(1).size(), plain.tabRect(1).size());
+    QCOMPARE(strip.Tabstrip1()->grab().toImage(), plain.grab().toImage());
 }
 
 QTEST_MAIN(TstTabstripP)

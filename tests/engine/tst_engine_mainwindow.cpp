@@ -207,10 +207,30 @@ void tst_EngineMainWindow::failedNavigationLeavesNoHistoryRow()
         "\"127.0.0.1:" + QByteArray::number(m_server.port()) + "\"\r\n";
     QCOMPARE(m_fx->env.readProgramFile(QStringLiteral("WebHis.dat")), history);
 
+    // Every caption the failure shows names what was asked for, never the
+    // error page's own location.
+    QStringList captions;
+    connect(&main, &QWidget::windowTitleChanged, this,
+            [&](const QString &title) { captions << title; });
+    connect(main.Tabstrip1, &kelvane::TabstripP::propertyChanged, this,
+            [&] { captions << main.Tabstrip1->tabCaption(1); });
+    // What the synchroniser would show at each report of the page.
+    using velmora::platform::WebBrowser;
+    const auto titleNow = [&] { captions << main.getTitle(1); };
+    for (auto report : {&WebBrowser::DocumentComplete, &WebBrowser::NavigateComplete2})
+        connect(main.web(1), report, this, titleNow);
+    connect(main.web(1), &WebBrowser::DownloadComplete, this, titleNow);
+    connect(main.web(1), &WebBrowser::TitleChange, this, titleNow);
     main.Combo1->setEditText(address);
     QTest::keyClick(main.Combo1, Qt::Key_Return);
     auto *web = main.web(1);
     QVERIFY(spinUntil([&] { return web->LocationURL().endsWith(u'#' + address) && !web->Busy(); }));
+    main.Timer1_Timer();
+    QVERIFY(!captions.isEmpty());
+    for (const QString &caption : std::as_const(captions))
+        QVERIFY2(!caption.contains(QStringLiteral("res://")), qPrintable(caption));
+    QVERIFY(main.getTitle(1).size() > 0);
+    QVERIFY(!main.getTitle(1).contains(QStringLiteral("res://")));
     // The error page is no visit: the address bar shows what was asked for.
     QCOMPARE(main.Combo1->currentText(), address);
     QCOMPARE(main.Combo1->count(), 1);

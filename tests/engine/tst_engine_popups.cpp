@@ -10,6 +10,9 @@
 #include "ProgramFixture.h"
 #include "TabRowReading.h"
 #include "frmMain.h"
+#include "frmOptions.h"
+
+#include "TabstripP.h"
 
 #include <QLabel>
 #include <QTest>
@@ -34,6 +37,8 @@ private slots:
     void cleanup();
     void floodGetsBoundedTabsAndClickStillOpens();
     void repeatedNoLinkKeepsStatusBar();
+    void linkOpenedInNewTabLeavesNoStatus();
+    void windowOpenedEmptyIsCaptioned();
 
 private:
     HttpServer m_server;
@@ -52,6 +57,13 @@ void tst_EnginePopups::initTestCase()
     m_server.setPage(QStringLiteral("/ad.html"), QStringLiteral("Ad"), QStringLiteral("<p>ad</p>"));
     m_server.setPage(QStringLiteral("/clicked.html"), QStringLiteral("Clicked"),
                      QStringLiteral("<p>clicked</p>"));
+    m_server.setPage(QStringLiteral("/links.html"), QStringLiteral("Links"),
+                     QStringLiteral("<a id='l' href='clicked.html' target='_blank' "
+                                    "style='position:absolute;left:10px;top:10px;width:120px;"
+                                    "height:40px;display:block'>next</a>"
+                                    "<button id='e' style='position:absolute;left:10px;top:80px;"
+                                    "width:120px;height:40px' onclick=\"window.open('')\">"
+                                    "empty</button>"));
 }
 
 void tst_EnginePopups::init()
@@ -116,6 +128,73 @@ void tst_EnginePopups::repeatedNoLinkKeepsStatusBar()
     QCOMPARE(main.statusPanel1->text(), link);
     emit web->page()->linkHovered(QString());
     QCOMPARE(main.statusPanel1->text(), QString());
+}
+
+namespace {
+
+// The page of a tab, shown and taking input; null when it will not.
+QWidget *inputOf(frmMain &main, int tab)
+{
+    main.Tabstrip1->setValue(tab);
+    auto *web = static_cast<EngineWebBrowser *>(main.web(tab));
+    auto *view = web->widget()->findChild<QWebEngineView *>();
+    if (!view)
+        return nullptr;
+    web->widget()->raise();
+    if (!spinUntil([&] { return view->isVisible() && view->focusProxy(); }))
+        return nullptr;
+    return view->focusProxy();
+}
+
+} // namespace
+
+// The pointer on a link shows its address; the click opens it in a new,
+// selected tab, and neither that tab nor the first one back keeps it.
+void tst_EnginePopups::linkOpenedInNewTabLeavesNoStatus()
+{
+    m_fx->program().options().opNW = true;
+    frmMain &main = m_fx->start(m_server.url(QStringLiteral("/links.html")).toString());
+    QVERIFY(spinUntil([&] { return main.web(1)->LocationURL().endsWith(QStringLiteral("links.html"))
+                                   && !main.web(1)->Busy(); }));
+    QWidget *input = inputOf(main, 1);
+    QVERIFY(input);
+    const QString link = m_server.url(QStringLiteral("/clicked.html")).toString();
+    // The engine drops input until the shown page has its first frame.
+    const auto hovered = [&] { return main.statusPanel1->text() == link; };
+    for (int i = 0; i < 20 && !hovered(); ++i) {
+        QTest::mouseMove(input, QPoint(30 + i % 2, 25));
+        spinUntil(hovered, 500);
+    }
+    QCOMPARE(main.statusPanel1->text(), link);
+    QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(31, 25));
+    QVERIFY(spinUntil([&] { return openTabs(main).size() == 2; }));
+    QCOMPARE(main.currentTabNumber(), 2);
+    QVERIFY(spinUntil([&] { return main.web(2)->LocationURL() == link && !main.web(2)->Busy(); }));
+    QCOMPARE(main.statusPanel1->text(), QString());
+    main.Tabstrip1->setValue(1);
+    QCOMPARE(main.statusPanel1->text(), QString());
+}
+
+// window.open('') with no text written into it: the tab and the window
+// are captioned after the blank page.
+void tst_EnginePopups::windowOpenedEmptyIsCaptioned()
+{
+    m_fx->program().options().opNW = true;
+    frmMain &main = m_fx->start(m_server.url(QStringLiteral("/links.html")).toString());
+    QVERIFY(spinUntil([&] { return main.web(1)->LocationURL().endsWith(QStringLiteral("links.html"))
+                                   && !main.web(1)->Busy(); }));
+    QWidget *input = inputOf(main, 1);
+    QVERIFY(input);
+    const auto opened = [&] { return openTabs(main).size() == 2; };
+    for (int i = 0; i < 20 && !opened(); ++i) {
+        QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(40, 95));
+        spinUntil(opened, 500);
+    }
+    QVERIFY(opened());
+    QCOMPARE(main.currentTabNumber(), 2);
+    QVERIFY(spinUntil([&] { return main.Tabstrip1->tabCaption(2) == QStringLiteral("about:blank"); }));
+    QVERIFY(spinUntil(
+        [&] { return main.windowTitle() == QStringLiteral("about:blank - Velmora"); }));
 }
 
 QTEST_MAIN(tst_EnginePopups)

@@ -3,6 +3,7 @@
 #include "FakeSystemFacts.h"
 #include "FakeWebBrowser.h"
 #include "Program.h"
+#include "SettingsStore.h"
 #include "frmMain.h"
 
 #include "Bar.h"
@@ -88,6 +89,8 @@ private slots:
     void unchangedPassMovesNothing_data();
     void unchangedPassMovesNothing();
     void refusedSizeSkipsOnlyItsStep();
+    void narrowWindowKeepsControlsUsable_data();
+    void narrowWindowKeepsControlsUsable();
     void nothingWhileUnloading();
 };
 
@@ -209,6 +212,9 @@ void TestMainWindowLayout::refusedSizeSkipsOnlyItsStep()
     QVERIFY(w.firstPaintDone);
     QCOMPARE(w.width(), 900);
     const int comboWidth = w.Combo1->width();
+    // As under a window manager that does not keep the window's minimum.
+    w.form->setMinimumSize(0, 0);
+    w.setMinimumSize(0, 0);
     QVERIFY(resizeTo(w, 200, w.height()));
 
     // No room left for the address box: its width stays, the rest goes on.
@@ -218,6 +224,39 @@ void TestMainWindowLayout::refusedSizeSkipsOnlyItsStep()
     QCOMPARE(w.Combo1->width(), comboWidth);
     QCOMPARE(w.form->width() - w.cmdClose->geometry().right() - 1, 10);
     QCOMPARE(w.StatusBar1->width(), w.form->width());
+}
+
+void TestMainWindowLayout::narrowWindowKeepsControlsUsable_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("Russian") << QStringLiteral("Russian");
+    QTest::newRow("English") << QStringLiteral("English");
+}
+
+// A window made smaller than its controls need stops at a size where the
+// address field can be typed into and no control covers another.
+void TestMainWindowLayout::narrowWindowKeepsControlsUsable()
+{
+    QFETCH(QString, language);
+    ProgramFixture fx;
+    fx.program().settings().SaveSetting(QStringLiteral("general"), QStringLiteral("language"),
+                                        language);
+    frmMain &w = startLaidOut(fx);
+    QVERIFY(w.firstPaintDone);
+    w.resize(150, 120);
+    QVERIFY(QTest::qWaitFor([&] { return w.form->width() == w.form->minimumWidth(); }));
+    QVERIFY(w.width() > 150);
+    w.Form_Resize();
+
+    QVERIFY(w.Combo1->width() >= 120);
+    QVERIFY(w.lblAddress->geometry().right() < w.Combo1->x());
+    QVERIFY(w.Combo1->geometry().right() < w.cmdGo->x());
+    QVERIFY(w.lblGo->geometry().right() < w.spinbutton1->x());
+    QVERIFY(w.spinbutton1->geometry().right() < w.cmdClose->x());
+    QCOMPARE(w.form->width() - w.cmdClose->geometry().right() - 1, 10);
+    QVERIFY(page(fx, 1)->height() >= 60);
+    QVERIFY(w.Tabstrip1->geometry().bottom() < w.StatusBar1->y());
+    QCOMPARE(w.StatusBar1->geometry().bottom(), w.form->height() - 1);
 }
 
 void TestMainWindowLayout::nothingWhileUnloading()

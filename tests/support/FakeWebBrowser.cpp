@@ -219,6 +219,9 @@ WebBrowser *FakeWebBrowser::fakeOpenWindow(const QString &url, const QString &ti
         return nullptr;
     }
     if (auto *fake = qobject_cast<FakeWebBrowser *>(handed)) {
+        // The control makes a page for the window, as the engine's does,
+        // also when the window asks for no address.
+        fake->m_hasPage = true;
         const QString address = canonicalAddress(url);
         if (!address.isEmpty()) {
             const QString pageTitle =

@@ -7,6 +7,7 @@
 #include "EngineCertificates.h"
 #include "EnginePage.h"
 #include "EnginePermissions.h"
+#include "UserAddress.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -220,7 +221,7 @@ void EngineWebBrowser::onFocusChanged(QWidget *old, QWidget *now)
 void EngineWebBrowser::Navigate2(const QString &text)
 {
     // A saved error page asks for its address again.
-    const QUrl url = QUrl::fromUserInput(EngineErrorPage::addressAskedFor(text));
+    const QUrl url = addressFromUserText(EngineErrorPage::addressAskedFor(text));
     if (!ensurePage())
         return;
     m_unnavigable.clear();
