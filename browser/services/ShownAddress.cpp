@@ -6,24 +6,7 @@
 
 namespace velmora::services {
 
-namespace {
-
-// Length of "scheme://" at the start of text, or 0.
-qsizetype schemePrefix(QStringView text)
-{
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const QChar c = text.at(i);
-        const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-        const bool other = (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.';
-        if (!(letter || (i > 0 && other)))
-            break;
-        ++i;
-    }
-    return i > 0 && text.sliced(i).startsWith(u"://") ? i + 3 : 0;
-}
-
-} // namespace
+using runtime::schemePrefix;
 
 QString shownAddress(const QString &address)
 {

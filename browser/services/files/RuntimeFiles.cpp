@@ -147,7 +147,8 @@ QByteArray encodeAuthority(QStringView authority)
     return percentEncodeMisfits(user) + encodedHost + percentEncodeMisfits(port);
 }
 
-// Length of "scheme://" at the start of text, or 0.
+} // namespace
+
 qsizetype schemePrefix(QStringView text)
 {
     qsizetype i = 0;
@@ -161,8 +162,6 @@ qsizetype schemePrefix(QStringView text)
     }
     return i > 0 && text.sliced(i).startsWith(u"://") ? i + 3 : 0;
 }
-
-} // namespace
 
 QByteArray encodeAnsiAddress(const QString &address)
 {

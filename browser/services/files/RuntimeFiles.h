@@ -21,6 +21,8 @@ bool fitsAnsi(const QString &text);
 // the same page when read back. A text with no "scheme://" is taken to start
 // with its host, as the address history's items do.
 QByteArray encodeAnsiAddress(const QString &address);
+// Length of "scheme://" at the start of text, or 0.
+qsizetype schemePrefix(QStringView text);
 // "text" with no escaping: an embedded double quote is written as is.
 QByteArray quoted(const QString &text);
 // quoted() of encodeAnsiAddress().
