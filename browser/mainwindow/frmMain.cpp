@@ -459,6 +459,7 @@ void frmMain::Form_Load()
     step([&] { placeToolbarChecks(); });
     // 14.
     m_program.mainLoaded = true;
+    m_program.startStep("main-loaded");
     step([&] {
         if (auto *w = m_program.loadedWindow<windows::start>()) {
             w->MU = true;
@@ -469,6 +470,7 @@ void frmMain::Form_Load()
     step([&] { cmdNew_Click(); });
     step([&] { Tabstrip1->setValue(0); });
     step([&] { cmdClose_Click(); });
+    m_program.startStep("first-tab");
     // 16.
     step([&] {
         bool ok = false;
@@ -508,6 +510,7 @@ void frmMain::Form_Load()
     // 22.
     show();
     step([&] { windows::fitFrameOnShow(this, m_frameTarget); });
+    m_program.startStep("main-shown");
     // 23.
     step([&] { focusFavoritesWindow(); });
     // 24. The command line address, or the home page.
@@ -522,6 +525,7 @@ void frmMain::Form_Load()
         if (auto *current = web(currentTabNumber()))
             current->Navigate2(address);
     });
+    m_program.startStep("address");
 }
 
 int frmMain::windowStateCode() const
