@@ -15,11 +15,11 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QRect>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTest>
-#include <QThread>
 #include <QWindow>
 
 #include <xcb/xcb.h>
@@ -111,22 +111,28 @@ private:
         return result;
     }
 
-    // Black pixels in the top 60 rows of the window's inner area.
+    // Black pixels in the top 60 rows of the window's inner area, as the
+    // screen shows them.
     double blackShare(xcb_window_t window) const
     {
         xcb_get_geometry_reply_t *geometry =
             xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr);
-        if (!geometry)
-            return 0;
-        const uint16_t width = geometry->width;
-        const uint16_t height = std::min<uint16_t>(geometry->height, 60);
-        const uint8_t depth = geometry->depth;
+        xcb_translate_coordinates_reply_t *origin = xcb_translate_coordinates_reply(
+            m_connection, xcb_translate_coordinates(m_connection, window, m_root, 0, 0), nullptr);
+        QRect area;
+        if (geometry && origin)
+            area = QRect(origin->dst_x, origin->dst_y, geometry->width,
+                         std::min<int>(geometry->height, 60));
         std::free(geometry);
-        if (depth != 24 && depth != 32)
+        std::free(origin);
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        area &= QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels);
+        if (area.isEmpty())
             return 0;
         xcb_get_image_reply_t *image = xcb_get_image_reply(
             m_connection,
-            xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, width, height,
+            xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root, int16_t(area.x()),
+                          int16_t(area.y()), uint16_t(area.width()), uint16_t(area.height()),
                           ~0u),
             nullptr);
         if (!image)
@@ -193,6 +199,9 @@ void tst_X11Startup::initTestCase()
 {
     QVERIFY2(QGuiApplication::platformName() == u"xcb",
              "this suite needs a real X server (xvfb-run)");
+    // The engine's own sandbox cannot run as root.
+    if (getuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     XWindows x;
     QVERIFY(x.connected());
     if (!x.windowManagerRuns()) {
@@ -247,6 +256,7 @@ void tst_X11Startup::aPaintedWindowFromTheFirstToThePage()
     qint64 longestGap = 0;
     QStringList captions;
     QStringList unpainted;
+    bool mainPainted = false;
     bool reached = false;
     while (!reached && clock.elapsed() < 60000 && program.state() == QProcess::Running) {
         const qint64 now = clock.elapsed();
@@ -262,15 +272,24 @@ void tst_X11Startup::aPaintedWindowFromTheFirstToThePage()
             windowlessSince = -1;
         }
         for (const XWindows::Seen &w : seen) {
-            if (w.caption.isEmpty())
-                continue; // the start-up window has no caption
+            const bool main = w.caption.contains(u" - "_s);
+            const bool black = w.blackTop > 0.3;
+            // The start-up window is painted when it appears; the main
+            // window, once painted, never shows a black band again.
+            if (black && (!main || mainPainted))
+                unpainted.append(u"%1 ms, \"%2\": %3 %% black"_s.arg(now).arg(w.caption).arg(
+                    int(w.blackTop * 100)));
+            if (main && !black)
+                mainPainted = true;
+            // The main window's, not the start-up window's.
+            if (!w.caption.contains(u" - "_s))
+                continue;
             if (captions.isEmpty() || captions.last() != w.caption)
                 captions.append(w.caption);
-            if (w.blackTop > 0.3)
-                unpainted.append(u"%1 ms: %2 %% black"_s.arg(now).arg(int(w.blackTop * 100)));
             reached = reached || w.caption == wanted;
         }
-        QThread::msleep(20);
+        // The page's server runs in this process.
+        QTest::qWait(20);
     }
     program.terminate();
     program.waitForFinished(20000);
@@ -278,7 +297,9 @@ void tst_X11Startup::aPaintedWindowFromTheFirstToThePage()
     QVERIFY2(reached, qPrintable(captions.join(u" | ")));
     QVERIFY(firstWindow);
     QVERIFY2(longestGap <= 150, qPrintable(u"no window for %1 ms"_s.arg(longestGap)));
-    QVERIFY2(unpainted.isEmpty(), qPrintable(unpainted.join(u", ")));
+    QVERIFY2(unpainted.isEmpty(),
+             qPrintable(u"%1 black samples, first: %2, last: %3"_s.arg(unpainted.size())
+                            .arg(unpainted.value(0), unpainted.value(unpainted.size() - 1))));
     // The caption follows the address asked for, then its page.
     QCOMPARE(captions.last(), wanted);
     for (const QString &caption : std::as_const(captions)) {
@@ -299,7 +320,8 @@ void tst_X11Startup::storedWindowStateHolds()
 {
     QFETCH(QString, stored);
     QFETCH(int, state);
-    ProgramFixture fx;
+    // Engine pages: their first showing is what undid the state.
+    ProgramFixture fx(true, ProgramFixture::Pages::Engine);
     fx.program().settings().SaveSetting(u"general"_s, u"WindowState"_s, stored);
     frmMain &main = fx.start(u"about:blank"_s);
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
