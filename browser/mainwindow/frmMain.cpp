@@ -548,12 +548,7 @@ void frmMain::showMainWindow()
     // Refitted to the window manager's frame as it first exposes the window
     // (fitFrameOnShow), before its first picture: a picture made for the
     // unframed size would leave a black band.
-    step([&] {
-        if (m_storedWindowState == 1)
-            show();
-        else
-            windows::showPainted(this, 1000);
-    });
+    step([&] { show(); });
     step([&] {
         const int state = m_storedWindowState;
         if (state != 1 && state != 2)
@@ -564,12 +559,19 @@ void frmMain::showMainWindow()
                 self->setWindowStateCode(state);
         });
     });
-    // Now that this window is on screen the start-up window goes.
-    step([&] {
+    // The start-up window goes once this window's first picture is on the
+    // screen; the page's load goes on meanwhile.
+    auto closeStart = [this] {
         if (auto *w = m_program.loadedWindow<windows::start>()) {
             w->MU = true;
             w->close();
         }
+    };
+    step([&] {
+        if (m_storedWindowState == 1)
+            closeStart();
+        else
+            windows::afterFirstPicture(this, [closeStart] { step(closeStart); });
     });
 }
 

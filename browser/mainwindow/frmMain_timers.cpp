@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPaintEvent>
-#include <QScreen>
 #include <QSlider>
 #include <QTimer>
 
@@ -235,10 +234,9 @@ void frmMain::TimResol_Timer()
     step([&] { Form_Resize(); });
     // A screen that shrank leaves the window on it, whole.
     step([&] {
-        const QScreen *screen = this->screen();
-        if (!screen || !isVisible() || windowState() != Qt::WindowNoState)
+        if (!isVisible() || windowState() != Qt::WindowNoState)
             return;
-        const QRect area = screen->availableGeometry();
+        const QRect area = windows::screenArea(m_program);
         const QRect frame = frameGeometry();
         if (area.isEmpty() || area.contains(frame))
             return;
