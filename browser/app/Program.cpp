@@ -23,6 +23,8 @@
 
 #include <QWidget>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace velmora {
@@ -92,6 +94,11 @@ QList<QWidget *> Program::otherWindows() const
 
 void Program::closeFromOutside(int unloadMode, bool loopEnded)
 {
+    if (m_starting && mainLoaded && !loopEnded) {
+        if (!m_closeAfterStart)
+            m_closeAfterStart = unloadMode;
+        return;
+    }
     if (m_main && mainLoaded)
         m_main->closeNotByUser(unloadMode);
     if (loopEnded || !m_main || !mainLoaded)
@@ -117,6 +124,16 @@ void Program::removeStaleFiles()
 
 void Program::start(const QString &commandLine)
 {
+    m_starting = true;
+    startChain(commandLine);
+    m_starting = false;
+    if (const std::optional<int> mode = std::exchange(m_closeAfterStart, std::nullopt))
+        closeFromOutside(*mode);
+}
+
+void Program::startChain(const QString &commandLine)
+{
+    startStep("start");
     m_commandLine = commandLine;
     // Left by an instance killed while it wrote.
     removeStaleFiles();

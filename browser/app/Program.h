@@ -7,8 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <typeindex>
 
 class QWidget;
@@ -94,7 +96,21 @@ public:
     // mainwindow/UnloadMode.h): no question, the usual final saves, exit code
     // 0. loopEnded: the event loop will not run again, so the process ends
     // at once instead of a second later.
+    // While the start-up chain runs, a close asked once the main window is
+    // loaded waits for the chain's end: the chain's later steps would act on
+    // what the close unloaded.
     void closeFromOutside(int unloadMode, bool loopEnded = false);
+    bool starting() const { return m_starting; }
+
+    // Called with the name of each step of the start-up as it is reached
+    // ("start", "start-window", "hot-words", "main-loaded", "first-tab",
+    // "main-shown", "address"); lets a run be stopped at a named step.
+    void setStartStepHook(std::function<void(const char *)> hook) { m_startStepHook = std::move(hook); }
+    void startStep(const char *name)
+    {
+        if (m_startStepHook)
+            m_startStepHook(name);
+    }
 
     // Shared module state.
     bool mainLoaded = false;
@@ -109,6 +125,8 @@ public:
     int hwCount = 0;
 
 private:
+    void startChain(const QString &commandLine);
+
     platform::Services m_platform;
     std::unique_ptr<services::ProgramFolder> m_folder;
     std::unique_ptr<services::SettingsStore> m_settings;
@@ -120,6 +138,9 @@ private:
     QPointer<mainwindow::frmMain> m_main;
     std::map<std::type_index, QPointer<QWidget>> m_windows;
     QString m_commandLine;
+    std::function<void(const char *)> m_startStepHook;
+    bool m_starting = false;
+    std::optional<int> m_closeAfterStart;
 };
 
 } // namespace velmora

@@ -7,7 +7,11 @@
 
 #include <QApplication>
 #include <QSessionManager>
+#include <QByteArray>
+#include <QList>
 #include <QStringList>
+
+#include <csignal>
 
 int main(int argc, char *argv[])
 {
@@ -35,6 +39,19 @@ int main(int argc, char *argv[])
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&program] {
         program.closeFromOutside(unload::AppWindows, true);
     });
+
+    // For tests of the ending: "step:signal" raises the signal when the
+    // start-up reaches that step, as if it came from outside just then.
+    const QByteArray signalAt = qgetenv("VELMORA_SIGNAL_AT");
+    if (!signalAt.isEmpty()) {
+        const QList<QByteArray> parts = signalAt.split(':');
+        const QByteArray step = parts.first();
+        const int signal = parts.size() > 1 ? parts.at(1).toInt() : SIGTERM;
+        program.setStartStepHook([step, signal](const char *name) {
+            if (step == name)
+                std::raise(signal);
+        });
+    }
 
     program.start(args.join(QLatin1Char(' ')));
     return QApplication::exec();

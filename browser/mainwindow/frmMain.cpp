@@ -15,6 +15,7 @@
 #include "Language.h"
 #include "OneValueFiles.h"
 #include "Placement.h"
+#include "ShowPainted.h"
 #include "ProgramFolder.h"
 #include "SettingsStore.h"
 #include "Steps.h"
@@ -32,6 +33,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QSlider>
 #include <QStatusBar>
@@ -466,27 +468,27 @@ void frmMain::Form_Load()
     step([&] { lang.applyLanguage(dir, languageSetting(), 4, this); });
     step([&] { fitAddressRow(*this); });
     step([&] { placeToolbarChecks(); });
-    // 14.
+    // 14. The start-up window stays on screen until this window is there,
+    // painted (step 22): the program never leaves the screen empty.
     m_program.mainLoaded = true;
-    step([&] {
-        if (auto *w = m_program.loadedWindow<windows::start>()) {
-            w->MU = true;
-            w->close();
-        }
-    });
+    m_program.startStep("main-loaded");
     // 15. Tab 1 replaces tab 0, which stays hidden for the whole run.
     step([&] { cmdNew_Click(); });
     step([&] { Tabstrip1->setValue(0); });
     step([&] { cmdClose_Click(); });
-    // 16.
+    m_program.startStep("first-tab");
+    // 16. Applied again once the window manager has framed the window: it
+    // may decide the state of a window it maps on its own.
     step([&] {
         bool ok = false;
         const int state = settings
                               .GetSetting(QStringLiteral("general"), QStringLiteral("WindowState"),
                                           QString::number(windowStateCode()))
                               .toInt(&ok);
-        if (ok)
+        if (ok) {
             setWindowStateCode(state);
+            m_storedWindowState = state;
+        }
     });
     // 17.
     step([&] { Timer1_Timer(); });
@@ -512,24 +514,73 @@ void frmMain::Form_Load()
             memory->start();
         }
     });
-    for (QTimer *timer : m_enabledTimers)
-        timer->start();
-    // 22.
-    show();
-    step([&] { windows::fitFrameOnShow(this, m_frameTarget); });
-    // 23.
-    step([&] { focusFavoritesWindow(); });
-    // 24. The command line address, or the home page.
+    // The window shows up with the address it is opening, never the empty
+    // page tab 1 was made with.
+    QString address = m_program.commandLine();
     step([&] {
-        QString address = m_program.commandLine();
         if (address.isEmpty()) {
             address = m_program.files().getHomePage();
         } else if (address.startsWith(QLatin1Char('"'))) {
             address = address.mid(1, address.size() - 2);
         }
-        Tabstrip1->setTabCaption(1, address);
+    });
+    step([&] { Tabstrip1->setTabCaption(1, address); });
+    step([&] { setWindowCaption(address + QStringLiteral(" - ") + programTitle()); });
+    step([&] { setAddressText(address); });
+    // 22. Mapped before its first picture is made (showMainWindow).
+    step([&] {
+        if (m_storedWindowState == 1)
+            return;
+        show();
+        windows::fitFrameOnShow(this, m_frameTarget);
+    });
+    // 24. The command line address, or the home page. Asked for before any
+    // event runs, so tab 1's empty page never loads.
+    step([&] {
         if (auto *current = web(currentTabNumber()))
             current->Navigate2(address);
+    });
+    m_program.startStep("address");
+    // 22. Painted, then the start-up window goes.
+    showMainWindow();
+    m_program.startStep("main-shown");
+    // 23.
+    step([&] { focusFavoritesWindow(); });
+    // The timers tick from here on: a tick inside the show would put the
+    // empty page's caption back.
+    for (QTimer *timer : m_enabledTimers)
+        timer->start();
+}
+
+void frmMain::showMainWindow()
+{
+    // Refitted to the window manager's frame as it first exposes the window
+    // (fitFrameOnShow), before its first picture: a picture made for the
+    // unframed size would leave a black band.
+    step([&] { show(); });
+    step([&] {
+        const int state = m_storedWindowState;
+        if (state != 1 && state != 2)
+            return;
+        QPointer<frmMain> self(this);
+        windows::whenFramed(this, [self, state] {
+            if (self && !self->unloading && self->windowStateCode() != state)
+                self->setWindowStateCode(state);
+        });
+    });
+    // The start-up window goes once this window's first picture is on the
+    // screen; the page's load goes on meanwhile.
+    auto closeStart = [this] {
+        if (auto *w = m_program.loadedWindow<windows::start>()) {
+            w->MU = true;
+            w->close();
+        }
+    };
+    step([&] {
+        if (m_storedWindowState == 1)
+            closeStart();
+        else
+            windows::afterFirstPicture(this, [closeStart] { step(closeStart); });
     });
 }
 

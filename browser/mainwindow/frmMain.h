@@ -309,6 +309,9 @@ private:
     void Form_Paint();
     int windowStateCode() const;
     void setWindowStateCode(int state);
+    // Shows the loaded window painted, in its stored state, then lets the
+    // start-up window go.
+    void showMainWindow();
     void fillLanguageMenu(const QStringList &languages);
     void layoutToolbar();
     void placeToolbarChecks();
@@ -550,6 +553,8 @@ private:
     QList<QTimer *> m_enabledTimers;
     // The outer frame the load gives the window, pixels.
     QRect m_frameTarget;
+    // The WindowState setting applied at load (-1: none read).
+    int m_storedWindowState = -1;
     bool m_sliderByCode = false;
 };
 

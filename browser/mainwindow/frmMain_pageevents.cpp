@@ -17,6 +17,7 @@
 #include "TabstripP.h"
 #include "WebBrowser.h"
 
+#include <QApplication>
 #include <QAction>
 #include <QApplication>
 #include <QMenuBar>
@@ -346,7 +347,7 @@ void frmMain::Web_GotFocus(int)
     FocusOwner = 2;
 }
 
-void frmMain::Web_LostFocus(int)
+void frmMain::Web_LostFocus(int index)
 {
     // The menu bar opened from the keyboard takes the keys until it closes;
     // the page keeps the focus.
@@ -354,8 +355,16 @@ void frmMain::Web_LostFocus(int)
         return;
     // The page hears of its loss after the part that took the focus has
     // claimed it; only a focus still held by the page becomes nobody's.
-    if (FocusOwner == 2)
-        FocusOwner = 3;
+    if (FocusOwner != 2)
+        return;
+    // Another tab's page took it: the focus is still a page's.
+    const QWidget *focused = QApplication::focusWidget();
+    for (int i = 0; focused && i < webCount(); ++i) {
+        platform::WebBrowser *other = i == index ? nullptr : web(i);
+        if (other && (other->widget() == focused || other->widget()->isAncestorOf(focused)))
+            return;
+    }
+    FocusOwner = 3;
 }
 
 void frmMain::HTML_onmousemove()

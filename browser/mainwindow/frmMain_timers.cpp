@@ -4,6 +4,7 @@
 #include "Twips.h"
 
 #include "Language.h"
+#include "Placement.h"
 #include "Program.h"
 #include "RuntimeError.h"
 #include "Steps.h"
@@ -121,9 +122,14 @@ void frmMain::Timer1_Timer()
     });
     // 6. The state is cached by the platform: no read from disk per tick.
     step([&] { Check1->setChecked(m_program.internet().isOffline()); });
-    // 7.
+    // 7. A page that has neither title nor location yet (its first
+    // navigation is on its way) is named by its tab, which shows the address.
     step([&] {
-        setWindowCaption(getTitle(currentTabNumber()) + QStringLiteral(" - ") + programTitle());
+        const int current = currentTabNumber();
+        QString title = getTitle(current);
+        if (title.isEmpty())
+            title = Tabstrip1->tabCaption(current);
+        setWindowCaption(title + QStringLiteral(" - ") + programTitle());
     });
     // 8.
     int n = 0;
@@ -226,6 +232,18 @@ void frmMain::TimResol_Timer()
             layoutToolbar();
     });
     step([&] { Form_Resize(); });
+    // A screen that shrank leaves the window on it, whole.
+    step([&] {
+        if (!isVisible() || windowState() != Qt::WindowNoState)
+            return;
+        const QRect area = windows::screenArea(m_program);
+        const QRect frame = frameGeometry();
+        if (area.isEmpty() || area.contains(frame))
+            return;
+        QRect outer(frame.topLeft(), frame.size().boundedTo(area.size()));
+        outer.moveTopLeft(windows::keptOnScreen(outer, area));
+        windows::fitFrame(this, outer);
+    });
 }
 
 void frmMain::Form_Paint()

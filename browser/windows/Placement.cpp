@@ -79,7 +79,8 @@ private:
     bool m_done = false;
 };
 
-// step now when the window is framed already, else at its first exposure.
+} // namespace
+
 void whenFramed(QWidget *window, std::function<void()> step)
 {
     if (window->windowHandle() && window->windowHandle()->isExposed())
@@ -87,8 +88,6 @@ void whenFramed(QWidget *window, std::function<void()> step)
     else
         new WhenFramed(window, std::move(step));
 }
-
-} // namespace
 
 QPoint keptOnScreen(const QRect &frame, const QRect &screen)
 {

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <functional>
+
 class QWidget;
 
 namespace velmora {
@@ -34,6 +36,10 @@ void fitFrame(QWidget *window, const QRect &outer);
 // fitFrame now, and again when the window is first exposed: only then has
 // the window manager framed it.
 void fitFrameOnShow(QWidget *window, const QRect &outer);
+
+// Runs step once the window is exposed (at once when it is already): only
+// then has the window manager framed it and decided its state.
+void whenFramed(QWidget *window, std::function<void()> step);
 
 // Shows an open window again and makes it the active one.
 void bringToFront(QWidget *window);

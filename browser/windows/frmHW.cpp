@@ -157,8 +157,10 @@ void frmHW::Form_Load()
         }
         hwCount() = Rows;
     });
-    if (!nstup && !program().mainLoaded)
+    if (!nstup && !program().mainLoaded) {
+        program().startStep("hot-words");
         program().mainWindow().Form_Load();
+    }
     m_current = 1;
     if (nstup)
         showRow(1);

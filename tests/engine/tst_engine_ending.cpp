@@ -25,8 +25,17 @@ private slots:
     void initTestCase();
     void signalRunsTheClosing_data();
     void signalRunsTheClosing();
+    void signalAtAStartStep_data();
+    void signalAtAStartStep();
+    void signalSoonAfterTheStart_data();
+    void signalSoonAfterTheStart();
 
 private:
+    // Starts the program on the first page, its output forwarded.
+    void startProgram(QProcess &program, const QProcessEnvironment &env);
+    // Waits for the program's end: normal, exit code 0.
+    static void expectCleanEnd(QProcess &program);
+
     velmora::test::HttpServer m_server;
 };
 
@@ -82,6 +91,82 @@ void tst_EngineEnding::signalRunsTheClosing()
     const velmora::services::SettingsStore settings(env.configHome());
     QVERIFY(!settings.GetSetting(u"general"_s, u"WindowState"_s).isEmpty());
     QCOMPARE(settings.GetSetting(u"general"_s, u"Favorites"_s), u"False"_s);
+}
+
+void tst_EngineEnding::startProgram(QProcess &program, const QProcessEnvironment &env)
+{
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    const QString binary = QDir(qEnvironmentVariable("VELMORA_BIN_DIR")).filePath(u"velmora"_s);
+    program.start(binary, {m_server.url(u"/second.html"_s).toString()});
+}
+
+void tst_EngineEnding::expectCleanEnd(QProcess &program)
+{
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+}
+
+void tst_EngineEnding::signalAtAStartStep_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<int>("signal");
+    // Once the main window is loaded the close saves what it always saves;
+    // a signal before that ends the run at once or, when no event is
+    // handled before the load, with the same close.
+    QTest::addColumn<bool>("closesTheWindow");
+    QTest::newRow("start window shown") << u"start-window"_s << int(SIGTERM) << false;
+    QTest::newRow("hot words read") << u"hot-words"_s << int(SIGHUP) << false;
+    QTest::newRow("main window loaded") << u"main-loaded"_s << int(SIGTERM) << true;
+    QTest::newRow("first tab made") << u"first-tab"_s << int(SIGINT) << true;
+    QTest::newRow("main window shown") << u"main-shown"_s << int(SIGTERM) << true;
+    QTest::newRow("address opened") << u"address"_s << int(SIGHUP) << true;
+}
+
+void tst_EngineEnding::signalAtAStartStep()
+{
+    QFETCH(QString, step);
+    QFETCH(int, signal);
+    QFETCH(bool, closesTheWindow);
+    velmora::test::TestEnvironment env;
+    env.installLanguageFiles();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"VELMORA_SIGNAL_AT"_s, step + u':' + QString::number(signal));
+
+    QProcess program;
+    startProgram(program, environment);
+    QVERIFY(program.waitForStarted());
+    expectCleanEnd(program);
+    if (QTest::currentTestFailed() || !closesTheWindow)
+        return;
+    const velmora::services::SettingsStore settings(env.configHome());
+    QCOMPARE(settings.GetSetting(u"general"_s, u"Favorites"_s), u"False"_s);
+}
+
+void tst_EngineEnding::signalSoonAfterTheStart_data()
+{
+    QTest::addColumn<int>("afterMs");
+    QTest::newRow("0.35 s") << 350;
+    QTest::newRow("0.5 s") << 500;
+    QTest::newRow("0.65 s") << 650;
+}
+
+void tst_EngineEnding::signalSoonAfterTheStart()
+{
+    QFETCH(int, afterMs);
+    velmora::test::TestEnvironment env;
+    env.installLanguageFiles();
+    QProcess program;
+    startProgram(program, QProcessEnvironment::systemEnvironment());
+    QVERIFY(program.waitForStarted());
+    QTest::qWait(afterMs);
+    QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
+    // A second signal while the first one's close runs changes nothing.
+    QTest::qWait(100);
+    if (program.state() == QProcess::Running)
+        ::kill(pid_t(program.processId()), SIGTERM);
+    expectCleanEnd(program);
 }
 
 QTEST_MAIN(tst_EngineEnding)

@@ -20,6 +20,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <cstring>
 
 using namespace velmora;
 using namespace velmora::mainwindow;
@@ -35,6 +36,8 @@ private slots:
     void closeNotByUser();
     void closingTwiceUnloadsOnce();
     void beforeTheWindowIsUpEndsAtOnce();
+    void closeDuringTheLoadWaitsForItsEnd_data();
+    void closeDuringTheLoadWaitsForItsEnd();
     void signalsReachTheEventLoop_data();
     void signalsReachTheEventLoop();
 };
@@ -96,6 +99,44 @@ void tst_MainWindowEnding::beforeTheWindowIsUpEndsAtOnce()
     ProgramFixture fx;
     fx.program().closeFromOutside(unload::AppTaskManager);
     QCOMPARE(fx.system().exitCodes, QList<int>{0});
+}
+
+void tst_MainWindowEnding::closeDuringTheLoadWaitsForItsEnd_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::newRow("main window loaded") << u"main-loaded"_s;
+    QTest::newRow("first tab made") << u"first-tab"_s;
+    QTest::newRow("main window shown") << u"main-shown"_s;
+}
+
+void tst_MainWindowEnding::closeDuringTheLoadWaitsForItsEnd()
+{
+    QFETCH(QString, step);
+    ProgramFixture fx;
+    fx.program().options().conExit = false;
+    bool asked = false;
+    bool unloadedBeforeTheLastStep = false;
+    QString opened;
+    fx.program().setStartStepHook([&](const char *name) {
+        if (step == QLatin1String(name)) {
+            asked = true;
+            fx.program().closeFromOutside(unload::AppTaskManager);
+        }
+        if (std::strcmp(name, "address") == 0) {
+            unloadedBeforeTheLastStep = fx.program().mainWindow().unloading;
+            if (platform::FakeWebBrowser *first = fx.web(1))
+                opened = first->LocationURL();
+        }
+    });
+    frmMain &w = fx.start(u"http://one.example/"_s);
+    QVERIFY(asked);
+    // The load ran to its end on loaded browsers: the address was asked for.
+    QVERIFY(!unloadedBeforeTheLastStep);
+    QCOMPARE(opened, u"http://one.example/"_s);
+    // Then the close ran, once.
+    QVERIFY(w.unloading);
+    QVERIFY(fx.program().appClosing);
+    QTRY_COMPARE_WITH_TIMEOUT(fx.system().exitCodes, QList<int>{0}, 3000);
 }
 
 void tst_MainWindowEnding::signalsReachTheEventLoop_data()

@@ -1,6 +1,7 @@
 // The main window's toolbar: its buttons, their lists and what a click runs.
 
 #include "ProgramFixture.h"
+#include "FakeSystemFacts.h"
 #include "TabRowReading.h"
 
 #include "FakeDialogs.h"
@@ -326,6 +327,8 @@ void tst_MainWindowToolbar::buttonsShareOneWidth()
 void tst_MainWindowToolbar::narrowWindowShowsEveryButton()
 {
     ProgramFixture fx;
+    // A screen the 4000-pixel window below fits on: the window is kept on it.
+    fx.system().screen = QSize(4200, 1200);
     frmMain &main = fx.start();
     button(main, 10)->setText(QStringLiteral("A rather long caption"));
     // At the shared width the row would not fit; at their own widths it does.
