@@ -245,8 +245,11 @@ QString frmMain::getTitle(int index) const
         // for, not after the error page that stands in for it.
         if (result == browser->LocationURL())
             result = services::shownAddress(withoutErrorPageWrappers(result, systemDir));
-        // A window a page opened empty shows the blank page.
-        if (result.isEmpty() && browser->hasPage())
+        // A window a page opened empty shows the blank page; one on its way
+        // to an address is named by what was asked.
+        const bool asked = index >= 0 && static_cast<size_t>(index) < newURL.size()
+                           && !newURL.at(static_cast<size_t>(index)).isEmpty();
+        if (result.isEmpty() && browser->hasPage() && !browser->Busy() && !asked)
             result = blankPage;
     });
     return result;
