@@ -43,13 +43,17 @@ private:
     void look()
     {
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (!dialog || answered)
+        if (!dialog)
             return;
-        answered = true;
-        seen.folder = QDir(dialog->directory()).absolutePath();
-        const QStringList selected = dialog->selectedFiles();
-        if (!selected.isEmpty() && QFileInfo(selected.first()).absolutePath() == seen.folder)
-            seen.name = QFileInfo(selected.first()).fileName();
+        // Seen as it opened; answered again on each look until it closes
+        // (a busy machine may leave the dialog's folder model unread at first).
+        if (!answered) {
+            answered = true;
+            seen.folder = QDir(dialog->directory()).absolutePath();
+            const QStringList selected = dialog->selectedFiles();
+            if (!selected.isEmpty() && QFileInfo(selected.first()).absolutePath() == seen.folder)
+                seen.name = QFileInfo(selected.first()).fileName();
+        }
         if (m_answer.isEmpty()) {
             dialog->reject();
         } else {
