@@ -42,7 +42,11 @@ public:
 private:
     void look()
     {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QFileDialog *dialog = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (auto *shown = qobject_cast<QFileDialog *>(top); shown && shown->isVisible())
+                dialog = shown;
+        }
         if (!dialog)
             return;
         // Seen as it opened; answered again on each look until it closes
