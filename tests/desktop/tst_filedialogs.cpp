@@ -49,20 +49,21 @@ private:
         }
         if (!dialog)
             return;
-        // Seen as it opened; answered again on each look until it closes
-        // (a busy machine may leave the dialog's folder model unread at first).
-        if (!answered) {
-            answered = true;
-            seen.folder = QDir(dialog->directory()).absolutePath();
-            const QStringList selected = dialog->selectedFiles();
-            if (!selected.isEmpty() && QFileInfo(selected.first()).absolutePath() == seen.folder)
-                seen.name = QFileInfo(selected.first()).fileName();
-        }
+        if (answered)
+            return;
+        answered = true;
+        seen.folder = QDir(dialog->directory()).absolutePath();
+        const QStringList selected = dialog->selectedFiles();
+        if (!selected.isEmpty() && QFileInfo(selected.first()).absolutePath() == seen.folder)
+            seen.name = QFileInfo(selected.first()).fileName();
         if (m_answer.isEmpty()) {
             dialog->reject();
         } else {
+            // Closed as the user's OK closes it, without the dialog's own
+            // check of the file, which waits on its folder model and may
+            // ask a question of its own on a busy machine.
             dialog->selectFile(m_answer);
-            static_cast<QDialog *>(dialog)->accept();
+            static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
         }
     }
 
