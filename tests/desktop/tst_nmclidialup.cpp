@@ -77,7 +77,15 @@ bool clientRunning(const QString &dir)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const int pid = file.readAll().trimmed().toInt();
-    return pid > 0 && ::kill(pid, 0) == 0;
+    if (pid <= 0 || ::kill(pid, 0) != 0)
+        return false;
+    // A killed client not yet reaped runs no more.
+    QFile stat(u"/proc/%1/stat"_s.arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close < 0 || line.mid(close + 2, 1) != "Z";
 }
 
 // Short enough for a test, long enough for a loaded machine to start a shell.
@@ -231,24 +239,24 @@ void TestNmcliDialUp::networkClientThatHangsIsKilled()
 {
     QTemporaryDir dir;
     const QString client = writeScript(dir.path(), u"exec sleep 60\n"_s);
-    NmcliDialUp dialUp(client, {300, 300});
+    NmcliDialUp dialUp(client, {3000, 3000});
     std::optional<DialUpError> answer;
     dialUp.dial(u"Modem"_s, [&](const DialUpError &error) { answer = error; });
-    QTRY_VERIFY(clientRunning(dir.path()));
+    QTRY_VERIFY_WITH_TIMEOUT(clientRunning(dir.path()), 30000);
     QVERIFY(!answer);
     QTRY_VERIFY(answer);
     QCOMPARE(answer->kind, Kind::TimedOut);
-    QTRY_VERIFY(!clientRunning(dir.path()));
+    QTRY_VERIFY_WITH_TIMEOUT(!clientRunning(dir.path()), 30000);
 
     // One still running when the object goes is killed, and never answers.
     bool late = false;
     auto quitting = std::make_unique<NmcliDialUp>(client, NmcliDialUp::Timeouts{60000, 60000});
+    QFile::remove(dir.path() + u"/pid"_s);
     quitting->entries(
         [&](const std::optional<QStringList> &, const DialUpError &) { late = true; });
-    QFile::remove(dir.path() + u"/pid"_s);
-    QTRY_VERIFY(clientRunning(dir.path()));
+    QTRY_VERIFY_WITH_TIMEOUT(clientRunning(dir.path()), 30000);
     quitting.reset();
-    QTRY_VERIFY(!clientRunning(dir.path()));
+    QTRY_VERIFY_WITH_TIMEOUT(!clientRunning(dir.path()), 30000);
     QTest::qWait(50);
     QVERIFY(!late);
 }
@@ -265,7 +273,7 @@ void TestNmcliDialUp::networkClientFloodIsCut()
     });
     QTRY_VERIFY(answer);
     QCOMPARE(answer->kind, Kind::Failed);
-    QTRY_VERIFY(!clientRunning(dir.path()));
+    QTRY_VERIFY_WITH_TIMEOUT(!clientRunning(dir.path()), 30000);
 }
 
 void TestNmcliDialUp::windowAnswersWhileTheClientHangs()
@@ -278,7 +286,7 @@ void TestNmcliDialUp::windowAnswersWhileTheClientHangs()
     QVERIFY(velmora::test::activateForKeys(w));
 
     // The phone book is still being asked for: the window takes keys at once.
-    QTRY_VERIFY(clientRunning(dir.path()));
+    QTRY_VERIFY_WITH_TIMEOUT(clientRunning(dir.path()), 30000);
     const int tabs = w.webCount();
     const qint64 delay = velmora::test::postedKeyDelayMs(w, Qt::Key_Q, Qt::ControlModifier);
     QVERIFY2(delay >= 0 && delay < 100, qPrintable(QString::number(delay)));
@@ -289,7 +297,7 @@ void TestNmcliDialUp::windowAnswersWhileTheClientHangs()
     QAction *none = w.actionNamed(u"MnuConnections_0"_s);
     QTRY_COMPARE(none->text(), u"(нет соединений: список недоступен)"_s);
     QVERIFY(none->toolTip().contains(u"не ответила вовремя"_s));
-    QTRY_VERIFY(!clientRunning(dir.path()));
+    QTRY_VERIFY_WITH_TIMEOUT(!clientRunning(dir.path()), 30000);
     QVERIFY(fx.dialogs().msgCalls.isEmpty());
 }
 
@@ -311,7 +319,7 @@ void TestNmcliDialUp::failingClientIsTold()
     QTRY_VERIFY(w.actionNamed(u"MnuConnections_1"_s));
 
     w.actionNamed(u"MnuConnections_1"_s)->trigger();
-    QTRY_VERIFY(clientRunning(dir.path()));
+    QTRY_VERIFY_WITH_TIMEOUT(clientRunning(dir.path()), 30000);
     const int tabs = w.webCount();
     const qint64 delay = velmora::test::postedKeyDelayMs(w, Qt::Key_Q, Qt::ControlModifier);
     QVERIFY2(delay >= 0 && delay < 100, qPrintable(QString::number(delay)));
