@@ -468,18 +468,24 @@ void EngineWebBrowser::pollBlankWindow()
         m_page->setUrl(QUrl(u"about:blank"_s));
         return;
     }
-    // One question at a time: a busy renderer gets no queue of them.
+    // One question at a time: a busy renderer gets no queue of them. An
+    // answer that never comes is asked again, so the deadline still holds.
+    m_blankPoll->start(200);
     const QPointer<EngineWebBrowser> self(this);
     const QPointer<EnginePage> page(m_page);
     m_page->runJavaScript(EngineBlankWindows::primeScript(m_blankToken),
                           QWebEngineScript::ApplicationWorld,
                           [self, page](const QVariant &done) {
+                              // A page going away answers with nothing, from
+                              // inside its own destruction: touch nothing then.
+                              if (!done.isValid())
+                                  return;
                               if (!self || !page || self->m_page != page || !self->m_blankGuarded)
                                   return;
                               if (done.toBool())
                                   self->endBlankGuard();
                               else
-                                  self->m_blankPoll->start();
+                                  self->m_blankPoll->start(15);
                           });
 }
 
