@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-webengine-dev qt6-tools-dev libgl-dev fonts-dejavu-core
     qt6-translations-l10n qt6-image-formats-plugins libqt6svg6 xvfb xauth desktop-file-utils openssl
-    openbox x11-xserver-utils libxcb1-dev)
+    openbox x11-xserver-utils x11-utils libxcb1-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
