@@ -4,6 +4,7 @@
 #include "Program.h"
 #include "RealServices.h"
 #include "UnloadMode.h"
+#include "X11Windows.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -20,6 +21,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     velmora::setApplicationIcon();
+    velmora::platform::fillWindowsBeforePaint();
     // The main window ends the process itself a second after it unloads.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -527,12 +527,13 @@ void frmMain::Form_Load()
     step([&] { Tabstrip1->setTabCaption(1, address); });
     step([&] { setWindowCaption(address + QStringLiteral(" - ") + programTitle()); });
     step([&] { setAddressText(address); });
-    // 22. Mapped before its first picture is made (showMainWindow).
+    // 22. Given the size it will have inside the window manager's frame,
+    // then mapped before its first picture is made (showMainWindow).
     step([&] {
         if (m_storedWindowState == 1)
             return;
+        windows::fitFrameOnShow(this, m_frameTarget, m_program.system().frameBeforeShow(this));
         show();
-        windows::fitFrameOnShow(this, m_frameTarget);
     });
     // 24. The command line address, or the home page. Asked for before any
     // event runs, so tab 1's empty page never loads.
@@ -554,9 +555,8 @@ void frmMain::Form_Load()
 
 void frmMain::showMainWindow()
 {
-    // Refitted to the window manager's frame as it first exposes the window
-    // (fitFrameOnShow), before its first picture: a picture made for the
-    // unframed size would leave a black band.
+    // Fitted to the window manager's frame before it is mapped, or as it is
+    // first exposed where the frame cannot be known ahead (fitFrameOnShow).
     step([&] { show(); });
     step([&] {
         const int state = m_storedWindowState;

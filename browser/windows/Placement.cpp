@@ -170,21 +170,35 @@ void keepOnScreen(QWidget *window, Program &program)
         moveInnerTo(window, window->geometry().topLeft() + (inside - frame.topLeft()));
 }
 
-void fitFrame(QWidget *window, const QRect &outer)
+namespace {
+
+void fitWith(QWidget *window, const QRect &outer, const QMargins &margins)
 {
-    if (!window || !outer.isValid())
-        return;
-    const QMargins margins = frameMargins(window);
     window->resize(outer.width() - margins.left() - margins.right(),
                    outer.height() - margins.top() - margins.bottom());
     moveInnerTo(window, outer.topLeft() + QPoint(margins.left(), margins.top()));
 }
 
-void fitFrameOnShow(QWidget *window, const QRect &outer)
+} // namespace
+
+void fitFrame(QWidget *window, const QRect &outer)
+{
+    if (window && outer.isValid())
+        fitWith(window, outer, frameMargins(window));
+}
+
+void fitFrameOnShow(QWidget *window, const QRect &outer, const QMargins &expected)
 {
     if (!window || !outer.isValid() || window->windowState() != Qt::WindowNoState)
         return;
-    fitFrame(window, outer);
+    const QMargins known = frameMargins(window);
+    if (known.isNull() && !expected.isNull() && !window->testAttribute(Qt::WA_WState_Created)) {
+        // Made at its final size; until then its position is its frame's.
+        window->resize(outer.size().shrunkBy(expected));
+        window->move(outer.topLeft());
+    } else {
+        fitWith(window, outer, known.isNull() ? expected : known);
+    }
     // Refitted once the window manager's frame is known.
     const QMargins before = frameMargins(window);
     QPointer<QWidget> guarded(window);

@@ -34,8 +34,9 @@ void keepOnScreen(QWidget *window, Program &program);
 // as far as it is known now.
 void fitFrame(QWidget *window, const QRect &outer);
 // fitFrame now, and again when the window is first exposed: only then has
-// the window manager framed it.
-void fitFrameOnShow(QWidget *window, const QRect &outer);
+// the window manager framed it. A window not yet framed is fitted to the
+// frame expected, so that it need not be resized once it is on the screen.
+void fitFrameOnShow(QWidget *window, const QRect &outer, const QMargins &expected = {});
 
 // Runs step once the window is exposed (at once when it is already): only
 // then has the window manager framed it and decided its state.

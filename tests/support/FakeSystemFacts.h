@@ -17,6 +17,7 @@ public:
     // With foregroundWindow set, only that window is foreground; otherwise
     // every window is while foreground is true.
     bool isForegroundWindow(const QWidget *window) const override;
+    QMargins frameBeforeShow(QWidget *) override { return frame; }
     QString systemDirectory() const override { return systemDir; }
     bool isWinNT() const override { return winNT; }
     MemoryStatus memoryStatus() const override;
@@ -26,6 +27,7 @@ public:
     QSize screen{1280, 1024};
     int twipsX = 15;
     int twipsY = 15;
+    QMargins frame;
     bool foreground = true;
     const QWidget *foregroundWindow = nullptr;
     QString systemDir = QStringLiteral("C:\\WINDOWS\\System32");

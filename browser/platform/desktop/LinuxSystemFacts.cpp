@@ -1,5 +1,7 @@
 #include "LinuxSystemFacts.h"
 
+#include "X11Windows.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
@@ -52,6 +54,11 @@ bool LinuxSystemFacts::isForegroundWindow(const QWidget *window) const
 {
     return window && QApplication::activeWindow()
            && QApplication::activeWindow() == window->window();
+}
+
+QMargins LinuxSystemFacts::frameBeforeShow(QWidget *window)
+{
+    return frameExtentsBeforeShow(window);
 }
 
 QString LinuxSystemFacts::systemDirectory() const

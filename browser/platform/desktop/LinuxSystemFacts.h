@@ -18,6 +18,7 @@ public:
     int twipsPerPixelX() const override;
     int twipsPerPixelY() const override;
     bool isForegroundWindow(const QWidget *window) const override;
+    QMargins frameBeforeShow(QWidget *window) override;
     QString systemDirectory() const override;
     bool isWinNT() const override;
     MemoryStatus memoryStatus() const override;

@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QMargins>
 #include <QSize>
 
 #include <functional>
@@ -121,6 +122,9 @@ public:
     virtual int twipsPerPixelY() const = 0;
     // True when the window holding this widget is the active (foreground) window.
     virtual bool isForegroundWindow(const QWidget *window) const = 0;
+    // The frame the window manager will put around this top-level window,
+    // asked before it is first shown; zero margins when it cannot be known.
+    virtual QMargins frameBeforeShow(QWidget *window) = 0;
     virtual QString systemDirectory() const = 0;
     // The platform family that needs no low-memory watch.
     virtual bool isWinNT() const = 0;
