@@ -252,6 +252,7 @@ void TabstripP::appendTab()
     }
     m_physToLog[count + 1] = static_cast<qint16>(number);
     m_logToPhys[number] = static_cast<qint16>(count + 1);
+    ++m_revision;
 }
 
 void TabstripP::removeNumber(int logical)
@@ -270,6 +271,7 @@ void TabstripP::removeNumber(int logical)
         m_logToPhys[m_physToLog[p]] = static_cast<qint16>(p);
     ++m_removedCount;
     m_removed[logical] = true;
+    ++m_revision;
 }
 
 int TabstripP::tabUnder(double x) const

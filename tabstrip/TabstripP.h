@@ -79,6 +79,10 @@ public:
     // The inner row.
     QTabBar *Tabstrip1() const;
 
+    // Changes whenever a tab is added or removed, so a host that keeps counts
+    // or maps of the row knows when they must be read again.
+    quint32 revision() const { return m_revision; }
+
 signals:
     void change();
     void click();
@@ -105,6 +109,7 @@ private:
     std::array<qint16, MaxNumber + 1> m_physToLog{};
     std::array<bool, MaxNumber + 1> m_removed{};
     qint16 m_removedCount = 0;
+    quint32 m_revision = 0;
     // While above zero, the row's own selection moves (append, removal) are not clicks.
     int m_quiet = 0;
 };

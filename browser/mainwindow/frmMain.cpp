@@ -532,8 +532,7 @@ void frmMain::Form_Load()
     step([&] {
         if (m_storedWindowState == 1)
             return;
-        windows::fitFrameOnShow(this, m_frameTarget, m_program.system().frameBeforeShow(this));
-        show();
+        windows::showFitted(this, m_frameTarget, m_program.system().frameBeforeShow(this));
     });
     // 24. The command line address, or the home page. Asked for before any
     // event runs, so tab 1's empty page never loads.

@@ -539,6 +539,19 @@ private:
     mutable QString m_measuredText;
     mutable QFont m_measuredFont;
     mutable int m_measuredPixels = -1;
+    // What the synchroniser read of the tab row at its last walk, kept until
+    // a tab is added or removed.
+    std::optional<quint32> m_tickRowRevision;
+    int m_tickVisibleTabs = 0;
+    // The status text's parts it was last built from.
+    struct TickStatus
+    {
+        int position = -1;
+        int visible = -1;
+        QString before;
+        QString after;
+    } m_tickStatus;
+    QString m_tickStatusText;
     bool m_layoutYielding = false;
     bool m_inResizeEvent = false;
 

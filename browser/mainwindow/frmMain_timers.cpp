@@ -131,11 +131,16 @@ void frmMain::Timer1_Timer()
             title = Tabstrip1->tabCaption(current);
         setWindowCaption(title + QStringLiteral(" - ") + programTitle());
     });
-    // 8.
-    int n = 0;
-    step([&] { n = services::countVisibleTabs(*Tabstrip1); });
+    // 8. and 13. walk the row again only when a tab came or went since.
+    const bool rowChanged = m_tickRowRevision != Tabstrip1->revision();
+    int n = m_tickVisibleTabs;
+    if (rowChanged)
+        step([&] { n = services::countVisibleTabs(*Tabstrip1); });
     // 9.-12. A slider that moved without the window's knowing was the user's.
-    step([&] { spinbutton1->setEnabled(n > 1); });
+    step([&] {
+        if (spinbutton1->isEnabled() != (n > 1))
+            spinbutton1->setEnabled(n > 1);
+    });
     step([&] { setSliderRange(n - 1); });
     step([&] {
         if (spinbutton1->value() != sliderPos)
@@ -143,13 +148,24 @@ void frmMain::Timer1_Timer()
     });
     step([&] { sliderPos = spinbutton1->value(); });
     // 13.
-    step([&] { services::mapTabsToPositions(*Tabstrip1, m_program.tabMaps()); });
-    // 14.
+    if (rowChanged) {
+        step([&] { services::mapTabsToPositions(*Tabstrip1, m_program.tabMaps()); });
+        m_tickRowRevision = Tabstrip1->revision();
+        m_tickVisibleTabs = n;
+    }
+    // 14. Built again only when a part of it changed.
     step([&] {
         const int position =
             m_program.tabMaps().tabToPos.at(static_cast<size_t>(currentTabNumber())) + 1;
-        const QString text = lang.langText(32) + QString::number(position) + lang.langText(33)
-            + QString::number(n);
+        const QString before = lang.langText(32);
+        const QString after = lang.langText(33);
+        TickStatus &last = m_tickStatus;
+        if (last.position == position && last.visible == n && last.before == before
+            && last.after == after && statusPanel2->text() == m_tickStatusText)
+            return;
+        const QString text = before + QString::number(position) + after + QString::number(n);
+        last = {position, n, before, after};
+        m_tickStatusText = text;
         if (statusPanel2->text() != text)
             statusPanel2->setText(text);
     });

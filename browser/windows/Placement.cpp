@@ -179,6 +179,26 @@ void fitWith(QWidget *window, const QRect &outer, const QMargins &margins)
     moveInnerTo(window, outer.topLeft() + QPoint(margins.left(), margins.top()));
 }
 
+// Fitted again once the window manager's frame is known, if it is not the
+// one the window was fitted to, unless something else placed or sized the
+// window meanwhile.
+void refitWhenFramed(QWidget *window, const QRect &outer, const QMargins &fittedTo)
+{
+    const QRect placed = window->geometry();
+    QPointer<QWidget> guarded(window);
+    whenFramed(window, [guarded, outer, fittedTo, placed] {
+        if (!guarded || guarded->windowState() != Qt::WindowNoState)
+            return;
+        const QMargins m = frameMargins(guarded);
+        const QRect now = guarded->geometry();
+        const bool untouched = now.size() == placed.size()
+            && (now.topLeft() == placed.topLeft()
+                || now.topLeft() == placed.topLeft() + QPoint(m.left(), m.top()));
+        if (m != fittedTo && untouched)
+            fitWith(guarded, outer, m);
+    });
+}
+
 } // namespace
 
 void fitFrame(QWidget *window, const QRect &outer)
@@ -187,26 +207,29 @@ void fitFrame(QWidget *window, const QRect &outer)
         fitWith(window, outer, frameMargins(window));
 }
 
-void fitFrameOnShow(QWidget *window, const QRect &outer, const QMargins &expected)
+void showFitted(QWidget *window, const QRect &outer, const QMargins &expected)
+{
+    if (!window)
+        return;
+    if (expected.isNull() || !outer.isValid() || window->windowState() != Qt::WindowNoState
+        || window->testAttribute(Qt::WA_WState_Created)) {
+        window->show();
+        fitFrameOnShow(window, outer);
+        return;
+    }
+    // Made at its final size; until it is made its position is its frame's.
+    window->resize(outer.size().shrunkBy(expected));
+    window->move(outer.topLeft());
+    window->show();
+    refitWhenFramed(window, outer, expected);
+}
+
+void fitFrameOnShow(QWidget *window, const QRect &outer)
 {
     if (!window || !outer.isValid() || window->windowState() != Qt::WindowNoState)
         return;
-    const QMargins known = frameMargins(window);
-    if (known.isNull() && !expected.isNull() && !window->testAttribute(Qt::WA_WState_Created)) {
-        // Made at its final size; until then its position is its frame's.
-        window->resize(outer.size().shrunkBy(expected));
-        window->move(outer.topLeft());
-    } else {
-        fitWith(window, outer, known.isNull() ? expected : known);
-    }
-    // Refitted once the window manager's frame is known.
-    const QMargins before = frameMargins(window);
-    QPointer<QWidget> guarded(window);
-    whenFramed(window, [guarded, outer, before] {
-        if (guarded && guarded->windowState() == Qt::WindowNoState
-            && frameMargins(guarded) != before)
-            fitFrame(guarded, outer);
-    });
+    fitFrame(window, outer);
+    refitWhenFramed(window, outer, frameMargins(window));
 }
 
 void bringToFront(QWidget *window)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -34,9 +35,13 @@ void keepOnScreen(QWidget *window, Program &program);
 // as far as it is known now.
 void fitFrame(QWidget *window, const QRect &outer);
 // fitFrame now, and again when the window is first exposed: only then has
-// the window manager framed it. A window not yet framed is fitted to the
-// frame expected, so that it need not be resized once it is on the screen.
-void fitFrameOnShow(QWidget *window, const QRect &outer, const QMargins &expected = {});
+// the window manager framed it.
+void fitFrameOnShow(QWidget *window, const QRect &outer);
+// Shows a window not yet made with its outer frame at outer, given the frame
+// the window manager is expected to put around it: the window is made at
+// its final size and is not resized once on the screen. Without an expected
+// frame: shown, then fitFrameOnShow.
+void showFitted(QWidget *window, const QRect &outer, const QMargins &expected);
 
 // Runs step once the window is exposed (at once when it is already): only
 // then has the window manager framed it and decided its state.

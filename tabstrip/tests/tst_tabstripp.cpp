@@ -161,6 +161,8 @@ private slots:
     void topOfRange();
     void captionShowsAmpersands_data();
     void captionShowsAmpersands();
+    void revisionFollowsTheSetOfTabs_data();
+    void revisionFollowsTheSetOfTabs();
 };
 
 void TstTabstripP::operations_data()
@@ -637,6 +639,40 @@ void TstTabstripP::captionShowsAmpersands()
     QVERIFY(QTest::qWaitForWindowExposed(&plainWindow));
     QCOMPARE(strip.Tabstrip1()->tabRect(1).size(), plain.tabRect(1).size());
     QCOMPARE(strip.Tabstrip1()->grab().toImage(), plain.grab().toImage());
+}
+
+void TstTabstripP::revisionFollowsTheSetOfTabs_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<bool>("changes");
+
+    const QStringList three{u"tabs 3"_s};
+    QTest::newRow("append") << three << u"add"_s << true;
+    QTest::newRow("several appended") << three << u"tabs 6"_s << true;
+    QTest::newRow("remove") << three << u"remove 1"_s << true;
+    QTest::newRow("remove the last") << three << u"remove 2"_s << true;
+    QTest::newRow("remove a removed number") << QStringList{u"tabs 3"_s, u"remove 1"_s}
+                                             << u"remove 1"_s << false;
+    QTest::newRow("remove a number not given out") << three << u"remove 9"_s << false;
+    QTest::newRow("tabs let not above tabs") << three << u"tabs 2"_s << false;
+    QTest::newRow("tabVisible True") << three << u"show 1"_s << false;
+    QTest::newRow("caption") << three << u"caption 1 x"_s << false;
+    QTest::newRow("selection") << three << u"value 2"_s << false;
+    QTest::newRow("highlight") << three << u"hl 1 1"_s << false;
+}
+
+void TstTabstripP::revisionFollowsTheSetOfTabs()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QString, op);
+    QFETCH(bool, changes);
+    TabstripP strip;
+    for (const QString &o : std::as_const(before))
+        run(strip, o);
+    const quint32 revision = strip.revision();
+    run(strip, op);
+    QCOMPARE(strip.revision() != revision, changes);
 }
 
 QTEST_MAIN(TstTabstripP)

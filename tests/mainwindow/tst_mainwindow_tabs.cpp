@@ -118,30 +118,46 @@ void tst_MainWindowTabs::commandLine()
 void tst_MainWindowTabs::windowSize_data()
 {
     QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QMargins>("frameAhead");
     QTest::addColumn<QRect>("window");
     // width = W / f, left = (W - W / f) / 2, in pixels.
-    QTest::newRow("1024x768: 1/1.1") << QSize(1024, 768) << QRect(47, 35, 931, 698);
-    QTest::newRow("1280x1024: 1/1.1") << QSize(1280, 1024) << QRect(58, 47, 1164, 931);
-    QTest::newRow("1023 wide: 1/1.07") << QSize(1023, 768) << QRect(33, 25, 956, 718);
-    QTest::newRow("767 high: 1/1.07") << QSize(1024, 767) << QRect(33, 25, 957, 717);
+    QTest::newRow("1024x768: 1/1.1") << QSize(1024, 768) << QMargins() << QRect(47, 35, 931, 698);
+    QTest::newRow("1280x1024: 1/1.1")
+        << QSize(1280, 1024) << QMargins() << QRect(58, 47, 1164, 931);
+    QTest::newRow("1023 wide: 1/1.07") << QSize(1023, 768) << QMargins() << QRect(33, 25, 956, 718);
+    QTest::newRow("767 high: 1/1.07") << QSize(1024, 767) << QMargins() << QRect(33, 25, 957, 717);
+    // A window manager that tells its frame ahead: the window is made at the
+    // inner size at once.
+    QTest::newRow("frame told ahead")
+        << QSize(1280, 1024) << QMargins(1, 20, 1, 5) << QRect(58, 47, 1164, 931);
 }
 
 void tst_MainWindowTabs::windowSize()
 {
     QFETCH(QSize, screen);
+    QFETCH(QMargins, frameAhead);
     QFETCH(QRect, window);
     ProgramFixture fx;
     fx.system().screen = screen;
+    fx.system().frame = frameAhead;
     // As the load leaves it, before any event: this platform's own screen,
     // smaller than the one faked here, would clamp the window afterwards.
     QRect frame;
+    QSize inner;
     fx.program().setStartStepHook([&](const char *step) {
-        if (std::strcmp(step, "address") == 0)
+        if (std::strcmp(step, "address") == 0) {
             frame = fx.main().frameGeometry();
+            inner = fx.main().size();
+        }
     });
     fx.start();
-    // The outer frame, not the inner area, gets the size.
-    QCOMPARE(frame, window);
+    if (frameAhead.isNull()) {
+        // The outer frame, not the inner area, gets the size.
+        QCOMPARE(frame, window);
+    } else {
+        // This platform draws no frame of the size told: the inner area shows it.
+        QCOMPARE(inner, window.size().shrunkBy(frameAhead));
+    }
 }
 
 void tst_MainWindowTabs::newTabNumbersAreNeverReused()
