@@ -51,7 +51,8 @@ QFont verdana(int pixelSize, bool bold)
 start::start(Program &program, QWidget *parent)
     : SecondaryWindow(program, QStringLiteral("start"), parent)
 {
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // Above the main window while that one makes its first picture.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     // Unloading is for good: the window is never shown again in the run.
     setAttribute(Qt::WA_DeleteOnClose);
 
