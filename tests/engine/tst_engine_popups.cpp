@@ -100,9 +100,15 @@ void tst_EnginePopups::floodGetsBoundedTabsAndClickStillOpens()
     QVERIFY(view);
     web->widget()->raise();
     QVERIFY(spinUntil([&] { return view->isVisible() && view->focusProxy(); }));
-    QCOMPARE(runScript(web->page(), QStringLiteral("document.getElementById('b').offsetTop"))
-                 .toInt(),
-             10);
+    // The page's own loop of refused windows may hold its renderer a while
+    // on a busy machine: asked until it answers.
+    QVERIFY(spinUntil(
+        [&] {
+            return runScript(web->page(), QStringLiteral("document.getElementById('b').offsetTop"))
+                       .toInt()
+                == 10;
+        },
+        60000));
     // The engine drops input until the shown page has its first frame: a
     // click that went unseen is given again.
     const auto clicked = [&] { return m_server.requestCount(QStringLiteral("/clicked.html")) > 0; };

@@ -24,6 +24,9 @@ namespace {
 
 constexpr QLatin1StringView OfflinePrefix = "vcache-"_L1;
 constexpr int SnapshotQuietMs = 2000;
+// A page that settled while hidden is kept soon after it is shown; the
+// short wait lets a tab only flipped past go by.
+constexpr int ShownQuietMs = 250;
 constexpr qint64 SnapshotLimitMs = 20000;
 constexpr auto SnapshotWaitName = "velmoraSnapshotWait"_L1;
 constexpr const char *SnapshotByProperty = "velmoraSnapshotBy";
@@ -217,7 +220,7 @@ void EngineOfflineWork::watchPage(QWebEnginePage *page)
         }
         wait->setProperty(SnapshotByProperty,
                           QDateTime::currentMSecsSinceEpoch() + SnapshotLimitMs);
-        wait->start();
+        wait->start(SnapshotQuietMs);
     });
     // Keeping a page while it is hidden leaves the engine's compositor
     // working for good: a background tab is kept once it is shown.
@@ -236,7 +239,7 @@ void EngineOfflineWork::watchPage(QWebEnginePage *page)
     connect(page, &QWebEnginePage::visibleChanged, wait, [wait](bool visible) {
         if (visible && wait->property(SnapshotWhenShownProperty).toBool()) {
             wait->setProperty(SnapshotWhenShownProperty, false);
-            wait->start();
+            wait->start(ShownQuietMs);
         }
     });
 }
