@@ -119,6 +119,18 @@ public:
     bool loadAutosave = false;
     QString siteURL;
 
+    // The settings window's flags, read at the main window's load; the
+    // window itself is built when it is first opened.
+    struct OptionFlags
+    {
+        // Switch to the tab a page opens for a new window.
+        bool opNW = true;
+        // Ask before the main window closes.
+        bool conExit = true;
+        // Address-saving mode: true standard, false favourite addresses.
+        bool save_mode = true;
+    } optionFlags;
+
     // The hot-word table as the address bar reads it: position k holds row k + 1.
     QStringList hotWords;
     QStringList hotUrls;

@@ -436,7 +436,7 @@ void frmMain::Form_Load()
     step([&] { m_program.history().loadHistory(*Combo1); });
     // 8. Option flags, before anything reads them.
     step([&] {
-        auto &options = m_program.options();
+        auto &options = m_program.optionFlags;
         auto &files = m_program.files();
         options.opNW = files.getNewWindowMode();
         options.conExit = files.getExitFlag();
@@ -681,6 +681,8 @@ void frmMain::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         Form_Activate();
+    if (event->type() == QEvent::FontChange)
+        ++m_fontChanges;
     QMainWindow::changeEvent(event);
 }
 
@@ -697,7 +699,7 @@ bool frmMain::Form_QueryUnload(int UnloadMode)
 {
     exiting = true;
     Timer2->stop();
-    if (!m_program.options().conExit)
+    if (!m_program.optionFlags.conExit)
         return true;
     // Nobody is there to answer when the session ends or the process is told
     // to end: it goes on as on Yes.

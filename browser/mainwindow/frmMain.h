@@ -552,6 +552,22 @@ private:
         QString after;
     } m_tickStatus;
     QString m_tickStatusText;
+    struct TickCaption
+    {
+        QString title;
+        QString program;
+        QString shown;
+    } m_tickCaption;
+    struct TickPanels
+    {
+        QString text;
+        QRect bar;
+        int twips = 0;
+        int fonts = -1;
+        bool operator==(const TickPanels &) const = default;
+    } m_tickPanels;
+    // Counts the window's font changes.
+    int m_fontChanges = 0;
     bool m_layoutYielding = false;
     bool m_inResizeEvent = false;
 

@@ -154,7 +154,7 @@ void frmMain::newWindowTab(platform::WebBrowser **ppDisp, bool *Cancel)
     step([&] { browser->setVisible(true); });
     step([&] { browser->setSilent(false); });
 
-    if (m_program.options().opNW) {
+    if (m_program.optionFlags.opNW) {
         step([&] { Tabstrip1->setValue(n); });
     } else {
         // A control shown last covers its siblings; the current page stays in front.
@@ -217,7 +217,7 @@ void frmMain::Web_NavigateComplete2(int Index, const QString &)
                 }
             }
             rememberHistoryVisit(Index, loc, h, found);
-            if (m_program.options().save_mode) {
+            if (m_program.optionFlags.save_mode) {
                 if (found >= 0)
                     Combo1->removeItem(found);
                 Combo1->insertItem(0, h);

@@ -277,7 +277,7 @@ int frmMain::openSavedTab(const QString &address, const QString *title, SavedTab
     if (silent == SavedTabSilent::On)
         step([&] { browser->setSilent(true); });
     step([&] { browser->setVisible(true); });
-    if (m_program.options().opNW) {
+    if (m_program.optionFlags.opNW) {
         step([&] { Tabstrip1->setValue(n); });
         step([&] { browser->widget()->raise(); });
         currentTab = n;

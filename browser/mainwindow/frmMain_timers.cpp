@@ -129,7 +129,13 @@ void frmMain::Timer1_Timer()
         QString title = getTitle(current);
         if (title.isEmpty())
             title = Tabstrip1->tabCaption(current);
-        setWindowCaption(title + QStringLiteral(" - ") + programTitle());
+        const QString program = programTitle();
+        // Built again only when a part of it or the caption itself changed.
+        if (title == m_tickCaption.title && program == m_tickCaption.program
+            && windowTitle() == m_tickCaption.shown)
+            return;
+        setWindowCaption(title + QStringLiteral(" - ") + program);
+        m_tickCaption = {title, program, windowTitle()};
     });
     // 8. and 13. walk the row again only when a tab came or went since.
     const bool rowChanged = m_tickRowRevision != Tabstrip1->revision();
@@ -201,14 +207,21 @@ void frmMain::Timer1_Timer()
             podskazka->resize(Combo1->width(), podskazka->height());
     });
     // 24. Panel 2 fits its text; 25. panel 1 takes the room left before the progress bar.
-    step([&] {
-        statusWidth = textWidthTwips(statusPanel2->text()) + 100;
-        setPanelWidth(statusPanel2, statusWidth, t);
-    });
-    step([&] {
-        statusWidth = twipsGeometry(Bar1, t).left - textWidthTwips(statusPanel2->text()) - 170;
-        setPanelWidth(statusPanel1, statusWidth, t);
-    });
+    // Measured again only when the text, the bar's place, the scale or the
+    // font changed since the last tick.
+    const TickPanels panels{statusPanel2->text(), Bar1->geometry(), t, m_fontChanges};
+    if (!(panels == m_tickPanels)) {
+        step([&] {
+            statusWidth = textWidthTwips(statusPanel2->text()) + 100;
+            setPanelWidth(statusPanel2, statusWidth, t);
+        });
+        step([&] {
+            statusWidth =
+                twipsGeometry(Bar1, t).left - textWidthTwips(statusPanel2->text()) - 170;
+            setPanelWidth(statusPanel1, statusWidth, t);
+        });
+        m_tickPanels = panels;
+    }
     // 26. Once per run: the user's later unchecking stands.
     step([&] {
         if (n >= 2 && !autosaveArmed) {

@@ -231,9 +231,9 @@ void frmOptions::load(bool mayYield)
         (stored ? yes : no)->setChecked(true);
         flag = stored;
     };
-    step([&] { show(files.getNewWindowMode(), Option2, Option1, opNW); });
-    step([&] { show(files.getExitFlag(), Option3, Option4, conExit); });
-    step([&] { show(files.getMode(), Option5, Option6, save_mode); });
+    step([&] { show(files.getNewWindowMode(), Option2, Option1, program().optionFlags.opNW); });
+    step([&] { show(files.getExitFlag(), Option3, Option4, program().optionFlags.conExit); });
+    step([&] { show(files.getMode(), Option5, Option6, program().optionFlags.save_mode); });
     // Selecting the buttons enabled it.
     cmdApply->setEnabled(false);
 
@@ -265,32 +265,33 @@ void frmOptions::setHelpTips()
 void frmOptions::cmdApply_Click()
 {
     services::OneValueFiles &files = program().files();
+    Program::OptionFlags &flags = program().optionFlags;
     step([&] { files.setHomePage(txtHUrl->text()); });
     step([&] {
         if (Option1->isChecked()) {
             files.setNewWindowMode(false);
-            opNW = false;
+            flags.opNW = false;
         } else if (Option2->isChecked()) {
             files.setNewWindowMode(true);
-            opNW = true;
+            flags.opNW = true;
         }
     });
     step([&] {
         if (Option3->isChecked()) {
             files.setExitFlag(true);
-            conExit = true;
+            flags.conExit = true;
         } else if (Option4->isChecked()) {
             files.setExitFlag(false);
-            conExit = false;
+            flags.conExit = false;
         }
     });
     step([&] {
         if (Option5->isChecked()) {
             files.setMode(true);
-            save_mode = true;
+            flags.save_mode = true;
         } else if (Option6->isChecked()) {
             files.setMode(false);
-            save_mode = false;
+            flags.save_mode = false;
         }
     });
     cmdApply->setEnabled(false);

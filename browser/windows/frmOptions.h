@@ -26,12 +26,7 @@ class frmOptions : public SecondaryWindow
 public:
     explicit frmOptions(Program &program, QWidget *parent = nullptr);
 
-    // Switch to the tab a page opens for a new window.
-    bool opNW = true;
-    // Ask before the main window closes.
-    bool conExit = true;
-    // Address-saving mode: true standard, false favourite addresses.
-    bool save_mode = true;
+    // The flags it shows and sets are the program's (Program::optionFlags).
     // Set by the opener before it calls Form_Load; while false, the load
     // also applies the language.
     bool manual = false;

@@ -158,7 +158,7 @@ QWidget *inputOf(frmMain &main, int tab)
 // selected tab, and neither that tab nor the first one back keeps it.
 void tst_EnginePopups::linkOpenedInNewTabLeavesNoStatus()
 {
-    m_fx->program().options().opNW = true;
+    m_fx->program().optionFlags.opNW = true;
     frmMain &main = m_fx->start(m_server.url(QStringLiteral("/links.html")).toString());
     QVERIFY(spinUntil([&] { return main.web(1)->LocationURL().endsWith(QStringLiteral("links.html"))
                                    && !main.web(1)->Busy(); }));
@@ -185,7 +185,7 @@ void tst_EnginePopups::linkOpenedInNewTabLeavesNoStatus()
 // are captioned after the blank page.
 void tst_EnginePopups::windowOpenedEmptyIsCaptioned()
 {
-    m_fx->program().options().opNW = true;
+    m_fx->program().optionFlags.opNW = true;
     frmMain &main = m_fx->start(m_server.url(QStringLiteral("/links.html")).toString());
     QVERIFY(spinUntil([&] { return main.web(1)->LocationURL().endsWith(QStringLiteral("links.html"))
                                    && !main.web(1)->Busy(); }));

@@ -104,7 +104,7 @@ void tst_EngineSessions::loadTabs(const QByteArray &bytes)
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
     file.close();
-    m_fx->program().options().opNW = true;
+    m_fx->program().optionFlags.opNW = true;
     m_fx->dialogs().answerFile(path);
     m_fx->dialogs().answerMsgBox(MsgResult::No);
     m_fx->main().mnuLoadTabs_Click();

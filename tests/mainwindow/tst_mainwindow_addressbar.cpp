@@ -473,7 +473,7 @@ void tst_MainWindowAddressBar::backgroundPageLeavesTypedText()
     QFETCH(bool, standardMode);
     ProgramFixture fx;
     frmMain &w = fx.start();
-    fx.program().options().save_mode = standardMode;
+    fx.program().optionFlags.save_mode = standardMode;
     QVERIFY(fx.web(1)->fakeNavigate(QStringLiteral("http://zzz.example/")));
     QVERIFY(fx.web(1)->fakeNavigate(QStringLiteral("http://pushing.example/")));
     w.cmdNew_Click();

@@ -574,7 +574,7 @@ void tst_MainWindowCommands::exitAsksAndUnloads()
     QFETCH(bool, unloads);
     ProgramFixture fx;
     frmMain &main = fx.start();
-    fx.program().options().conExit = conExit;
+    fx.program().optionFlags.conExit = conExit;
     fx.dialogs().answerMsgBox(answer);
     trigger(main, "mnuExit");
     QCOMPARE(fx.dialogs().msgCalls.size(), conExit ? 1 : 0);

@@ -111,7 +111,7 @@ void tst_MainWindowDataFiles::fullDiskKeepsHistoryAndSettings()
     frmMain &w = fx->start();
     w.CAutosave->setChecked(true);
     w.mnuShowFavorites->setChecked(false);
-    fx->program().options().conExit = true;
+    fx->program().optionFlags.conExit = true;
     QVERIFY(programDisk->fill());
     QVERIFY(configDisk->fill());
 
@@ -147,7 +147,7 @@ void tst_MainWindowDataFiles::dataFilesAreTheOwnersAlone()
     frmMain &w = fx.start();
     w.CAutosave->setChecked(true);
     QVERIFY(fx.web(1)->fakeNavigate(u"http://new.example/"_s));
-    fx.program().options().conExit = true;
+    fx.program().optionFlags.conExit = true;
     fx.program().closeFromOutside(mainwindow::unload::AppTaskManager);
     QTRY_COMPARE_WITH_TIMEOUT(fx.system().exitCodes, QList<int>{0}, 5000);
 

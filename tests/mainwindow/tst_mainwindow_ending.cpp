@@ -62,7 +62,7 @@ void tst_MainWindowEnding::closeNotByUser()
     fx.web(2)->Navigate2(u"http://two.example/"_s);
     w.CAutosave->setChecked(true);
     w.mnuShowFavorites->setChecked(false);
-    fx.program().options().conExit = conExit;
+    fx.program().optionFlags.conExit = conExit;
 
     fx.program().closeFromOutside(mode);
     // Nobody is asked, and the window goes as it does on Yes.
@@ -84,7 +84,7 @@ void tst_MainWindowEnding::closingTwiceUnloadsOnce()
 {
     ProgramFixture fx;
     frmMain &w = fx.start();
-    fx.program().options().conExit = false;
+    fx.program().optionFlags.conExit = false;
     fx.program().closeFromOutside(unload::AppTaskManager);
     fx.program().closeFromOutside(unload::AppWindows);
     QTRY_COMPARE_WITH_TIMEOUT(fx.system().exitCodes, QList<int>{0}, 3000);
@@ -113,7 +113,7 @@ void tst_MainWindowEnding::closeDuringTheLoadWaitsForItsEnd()
 {
     QFETCH(QString, step);
     ProgramFixture fx;
-    fx.program().options().conExit = false;
+    fx.program().optionFlags.conExit = false;
     bool asked = false;
     bool unloadedBeforeTheLastStep = false;
     QString opened;

@@ -70,7 +70,7 @@ void tst_MainWindowLanguage::texts()
     const QString help = main.property("HelpFile").toString();
     QCOMPARE(help.isEmpty() ? QString() : help.section(QLatin1Char('/'), -1), helpFile);
 
-    fx.program().options().conExit = true;
+    fx.program().optionFlags.conExit = true;
     fx.dialogs().answerMsgBox(MsgResult::No);
     main.close();
     QCOMPARE(fx.dialogs().msgCalls.size(), 1);

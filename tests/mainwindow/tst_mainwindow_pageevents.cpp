@@ -127,7 +127,7 @@ void tst_MainWindowPageEvents::navigationOfBackgroundTabLeavesAddressBar()
 {
     ProgramFixture fx;
     frmMain &w = fx.start();
-    fx.program().options().save_mode = true;
+    fx.program().optionFlags.save_mode = true;
     QVERIFY(fx.web(1)->fakeNavigate(QStringLiteral("http://first.org/")));
     QVERIFY(fx.web(1)->fakeNavigate(QStringLiteral("http://second.org/")));
     w.cmdNew_Click();
@@ -170,7 +170,7 @@ void tst_MainWindowPageEvents::errorPageLeavesNoHistoryRow()
     QFETCH(QStringList, before);
     ProgramFixture fx;
     frmMain &w = fx.start();
-    fx.program().options().save_mode = standardMode;
+    fx.program().optionFlags.save_mode = standardMode;
     w.Combo1->clear();
     w.Combo1->addItems(before);
     const QString failed = u"http://typo.test/page"_s;
@@ -371,7 +371,7 @@ void tst_MainWindowPageEvents::popup()
     w.mnuIE->setChecked(systemBrowser);
     w.Check2->setChecked(tabCatch);
     w.Check3->setChecked(windowFilter);
-    fx.program().options().opNW = opNW;
+    fx.program().optionFlags.opNW = opNW;
     settle(w);
     w.FocusOwner = 1;
     w.pageFocusPending = false;
@@ -446,7 +446,7 @@ void tst_MainWindowPageEvents::popupAtTabLimit()
     QFETCH(bool, opens);
     ProgramFixture fx;
     frmMain &w = fx.start();
-    fx.program().options().opNW = false;
+    fx.program().optionFlags.opNW = false;
     openTabsUpTo(w, lastTab);
     w.Tabstrip1->setValue(1);
 
@@ -550,7 +550,7 @@ void tst_MainWindowPageEvents::historyOrder()
     QFETCH(QStringList, rows);
     ProgramFixture fx;
     frmMain &w = fx.start();
-    fx.program().options().save_mode = standardMode;
+    fx.program().optionFlags.save_mode = standardMode;
     for (const QString &host : visits)
         QVERIFY(fx.web(1)->fakeNavigate(QStringLiteral("http://") + host + QStringLiteral("/p")));
     QCOMPARE(historyRows(w), rows);
@@ -560,7 +560,7 @@ void tst_MainWindowPageEvents::historyFileAfterNavigation()
 {
     ProgramFixture fx;
     frmMain &w = fx.start();
-    fx.program().options().save_mode = true;
+    fx.program().optionFlags.save_mode = true;
     const QStringList addresses{
         QStringLiteral("http://plain.example/a/b.html"),
         QStringLiteral("https://secure.example:8443/"),

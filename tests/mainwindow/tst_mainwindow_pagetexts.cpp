@@ -156,7 +156,7 @@ void tst_MainWindowPageTexts::windowOpenedEmptyIsCaptioned()
     ProgramFixture fx;
     frmMain &w = fx.start();
     holdTimers(w);
-    fx.program().options().opNW = true;
+    fx.program().optionFlags.opNW = true;
     if (!url.isEmpty())
         fx.browsers().setPageTitle(FakeWebBrowser::canonicalAddress(url), caption);
     QVERIFY(fx.web(1)->fakeOpenWindow(url));
@@ -190,7 +190,7 @@ void tst_MainWindowPageTexts::statusTextGoesWithItsPage()
     ProgramFixture fx;
     frmMain &w = fx.start();
     holdTimers(w);
-    fx.program().options().opNW = true;
+    fx.program().optionFlags.opNW = true;
     w.cmdNew_Click();
     w.Tabstrip1->setValue(1);
     const QString link = QStringLiteral("http://example.com/next.html");

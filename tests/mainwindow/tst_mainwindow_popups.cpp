@@ -171,7 +171,7 @@ void tst_MainWindowPopups::systemBrowserThatCannotStartGivesTab()
     frmMain &w = fx.start();
     w.mnuIE->setChecked(true);
     fx.system().openSucceeds = starts;
-    fx.program().options().opNW = false;
+    fx.program().optionFlags.opNW = false;
     w.statusPanel1->setText(QStringLiteral("before"));
     const QString url = QStringLiteral("http://popup.example/page.html");
 

@@ -326,7 +326,7 @@ void tst_MainWindowSessions::loadInBackgroundWithoutOpNW()
 {
     ProgramFixture fx;
     frmMain &w = startQuiet(fx);
-    fx.program().options().opNW = false;
+    fx.program().optionFlags.opNW = false;
     const QString path = programFile(fx, u"bg.btl"_s);
     writeFile(path, "\"http://a.example/\"\r\n\"http://b.example/\"\r\n");
     fx.dialogs().answerFile(path);
@@ -548,7 +548,7 @@ void tst_MainWindowSessions::finalAutosaveAtExit()
     frmMain &w = startQuiet(fx);
     fx.web(1)->Navigate2(u"http://last.example/"_s);
     w.CAutosave->setChecked(checked);
-    fx.program().options().conExit = false;
+    fx.program().optionFlags.conExit = false;
     w.close();
     QCOMPARE(QFile::exists(autosavePath(fx)), checked);
     if (checked)

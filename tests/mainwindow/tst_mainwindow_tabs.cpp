@@ -419,7 +419,7 @@ void tst_MainWindowTabs::exitConfirmation()
     QFETCH(bool, stored);
     ProgramFixture fx;
     frmMain &main = fx.start();
-    fx.program().options().conExit = conExit;
+    fx.program().optionFlags.conExit = conExit;
     fx.dialogs().answerMsgBox(answer);
     main.close();
     QCOMPARE(main.unloading, closes);
@@ -442,7 +442,7 @@ void tst_MainWindowTabs::unloadEndsProcessAfterOneSecond()
     ProgramFixture fx;
     frmMain &main = fx.start();
     main.cmdNew_Click();
-    fx.program().options().conExit = false;
+    fx.program().optionFlags.conExit = false;
     QElapsedTimer timer;
     timer.start();
     main.close();

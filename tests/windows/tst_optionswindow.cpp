@@ -26,6 +26,7 @@
 #include <algorithm>
 
 using velmora::mainwindow::frmMain;
+using velmora::Program;
 using velmora::test::ProgramFixture;
 using velmora::windows::frmOptions;
 
@@ -53,10 +54,10 @@ QString selection(const frmOptions &w)
            + pair(w.Option5, w.Option6);
 }
 
-QString flags(const frmOptions &w)
+QString flags(const Program::OptionFlags &f)
 {
     auto yn = [](bool b) { return b ? u'Y' : u'N'; };
-    return QString(yn(w.opNW)) + yn(w.conExit) + yn(w.save_mode);
+    return QString(yn(f.opNW)) + yn(f.conExit) + yn(f.save_mode);
 }
 
 QByteArray storedFiles(ProgramFixture &fx)
@@ -76,6 +77,8 @@ class tst_OptionsWindow : public QObject
 private slots:
     void loadShowsStoredValues_data();
     void loadShowsStoredValues();
+    void startReadsFlagsWithoutTheWindow_data() { loadShowsStoredValues_data(); }
+    void startReadsFlagsWithoutTheWindow();
     void editsEnableApply_data();
     void editsEnableApply();
     void applyStoresExactBytes_data();
@@ -113,6 +116,23 @@ void tst_OptionsWindow::loadShowsStoredValues_data()
         << QStringLiteral("about:blank") << QStringLiteral("YYY");
 }
 
+void tst_OptionsWindow::startReadsFlagsWithoutTheWindow()
+{
+    QFETCH(QByteArray, home);
+    QFETCH(QList<QByteArray>, files);
+    QFETCH(QString, shown);
+    ProgramFixture fx;
+    fx.env.writeProgramFile(QStringLiteral("home.dat"), home);
+    for (int i = 0; i < 3; ++i) {
+        if (!files[i].isNull())
+            fx.env.writeProgramFile(flagFiles[i], files[i]);
+    }
+    fx.start();
+    QCOMPARE(flags(fx.program().optionFlags), shown);
+    // Built when the user first opens it, not at the start.
+    QVERIFY(!fx.program().loadedWindow<frmOptions>());
+}
+
 void tst_OptionsWindow::loadShowsStoredValues()
 {
     QFETCH(QByteArray, home);
@@ -131,18 +151,19 @@ void tst_OptionsWindow::loadShowsStoredValues()
         else
             fx.env.writeProgramFile(flagFiles[i], files[i]);
     }
-    frmOptions &w = fx.program().options();
+    Program::OptionFlags &f = fx.program().optionFlags;
     // The opposite of what the files hold, so the load must set every flag.
-    w.opNW = shown[0] != u'Y';
-    w.conExit = shown[1] != u'Y';
-    w.save_mode = shown[2] != u'Y';
+    f.opNW = shown[0] != u'Y';
+    f.conExit = shown[1] != u'Y';
+    f.save_mode = shown[2] != u'Y';
+    frmOptions &w = fx.program().options();
 
     openOptions(fx);
     QVERIFY(w.isVisible());
     QVERIFY(w.manual);
     QCOMPARE(w.txtHUrl->text(), shownHome);
     QCOMPARE(selection(w), shown);
-    QCOMPARE(flags(w), shown);
+    QCOMPARE(flags(fx.program().optionFlags), shown);
     QVERIFY(!w.cmdApply->isEnabled());
     for (int i = 0; i < 3; ++i) {
         if (files[i] != no)
@@ -233,7 +254,7 @@ void tst_OptionsWindow::applyStoresExactBytes()
     QCOMPARE(fx.env.readProgramFile(QStringLiteral("home.dat")), homeBytes);
     for (int i = 0; i < 3; ++i)
         QCOMPARE(fx.env.readProgramFile(flagFiles[i]), pick[i] == u'Y' ? yes : no);
-    QCOMPARE(flags(w), pick);
+    QCOMPARE(flags(fx.program().optionFlags), pick);
     QVERIFY(!w.cmdApply->isEnabled());
     QCOMPARE(w.isVisible(), !viaOk);
 }
@@ -298,7 +319,7 @@ void tst_OptionsWindow::cancelDiscards()
 
     QVERIFY(!w.isVisible());
     QCOMPARE(storedFiles(fx), before);
-    QCOMPARE(flags(w), QStringLiteral("YYY"));
+    QCOMPARE(flags(fx.program().optionFlags), QStringLiteral("YYY"));
     if (closeBox)
         QVERIFY(!w.cmdApply->isEnabled());
 

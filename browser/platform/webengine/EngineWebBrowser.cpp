@@ -638,6 +638,9 @@ void EngineWebBrowser::leaveFullScreen()
 
 void EngineWebBrowser::SetFocus()
 {
+    // Asked many times a second while the page keeps it: nothing to do then.
+    if (m_view && m_view->hasFocus())
+        return;
     if (m_view)
         m_view->setFocus(Qt::OtherFocusReason);
     else if (m_container)
