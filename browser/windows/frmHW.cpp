@@ -109,20 +109,49 @@ services::cTextDataBase &frmHW::table()
     return *m_table;
 }
 
-int &frmHW::hwCount()
+void frmHW::publish(Program &p, int index, const QString &word, const QString &url)
 {
-    return program().hwCount;
-}
-
-void frmHW::publish(int index, const QString &word, const QString &url)
-{
-    Program &p = program();
     if (p.hotWords.size() < Rows)
         p.hotWords.resize(Rows);
     if (p.hotUrls.size() < Rows)
         p.hotUrls.resize(Rows);
     p.hotWords[index] = word;
     p.hotUrls[index] = url;
+}
+
+void frmHW::readTable(Program &p, services::cTextDataBase &table, Row *rows)
+{
+    step([&] {
+        table.dataTextFile = p.folder().file(QStringLiteral("db.tdb"));
+        table.update(Rows);
+    });
+    step([&] {
+        for (int i = 1; i <= Rows; ++i) {
+            const QString word = table.readSetting(i, 1);
+            const QString url = table.readSetting(i, 2);
+            if (rows)
+                rows[i - 1] = {word, url};
+            publish(p, i - 1, word, url);
+            if (word.isEmpty()) {
+                // An empty table still counts one row, the one being typed.
+                p.hwCount = i == 1 ? 1 : i - 1;
+                publish(p, i - 1, {}, {});
+                return;
+            }
+        }
+        p.hwCount = Rows;
+    });
+}
+
+void frmHW::loadAtStart(Program &p)
+{
+    services::cTextDataBase table;
+    table.writeFailures = &p.writeFailures();
+    readTable(p, table, nullptr);
+    if (!p.mainLoaded) {
+        p.startStep("hot-words");
+        p.mainWindow().Form_Load();
+    }
 }
 
 void frmHW::Form_Load()
@@ -136,27 +165,7 @@ void frmHW::Form_Load()
     });
     if (!nstup)
         hide();
-    // A table that can be neither read nor created stays as it is in
-    // memory: the start goes on with what is there.
-    step([&] {
-        table().dataTextFile = program().folder().file(QStringLiteral("db.tdb"));
-        table().update(Rows);
-    });
-    step([&] {
-        for (int i = 1; i <= Rows; ++i) {
-            const QString word = table().readSetting(i, 1);
-            const QString url = table().readSetting(i, 2);
-            m_rows[size_t(i - 1)] = {word, url};
-            publish(i - 1, word, url);
-            if (word.isEmpty()) {
-                // An empty table still counts one row, the one being typed.
-                hwCount() = i == 1 ? 1 : i - 1;
-                publish(i - 1, {}, {});
-                return;
-            }
-        }
-        hwCount() = Rows;
-    });
+    readTable(program(), table(), m_rows.data());
     if (!nstup && !program().mainLoaded) {
         program().startStep("hot-words");
         program().mainWindow().Form_Load();
@@ -173,21 +182,21 @@ void frmHW::reloadWords(int count)
         const QString word = table().readSetting(i, 1);
         const QString url = table().readSetting(i, 2);
         m_rows[size_t(i - 1)] = {word, url};
-        publish(i - 1, word, url);
+        publish(program(), i - 1, word, url);
         if (word.isEmpty()) {
             m_rows[size_t(i - 1)] = {};
-            hwCount() = i - 1;
+            program().hwCount = i - 1;
             return;
         }
     }
-    hwCount() = Rows;
+    program().hwCount = Rows;
 }
 
 int frmHW::saveFields()
 {
     // A row typed just past the table (after its last row was removed)
     // belongs to it: the count written includes it.
-    const int count = std::max(hwCount(), m_current);
+    const int count = std::max(program().hwCount, m_current);
     table().write_setting(txtWord->text(), txtUrl->text(), m_current, count, true);
     return count;
 }
@@ -228,7 +237,7 @@ void frmHW::cmdBack_Click()
 void frmHW::cmdForward_Click()
 {
     saveAndMove([this] {
-        if (m_current < hwCount())
+        if (m_current < program().hwCount)
             ++m_current;
         showRow(m_current);
     });
@@ -237,7 +246,7 @@ void frmHW::cmdForward_Click()
 void frmHW::cmdLast_Click()
 {
     saveAndMove([this] {
-        m_current = std::max(hwCount(), 1);
+        m_current = std::max(program().hwCount, 1);
         showRow(m_current);
     });
 }
@@ -264,10 +273,10 @@ void frmHW::cmdCreate_Click()
             const QString word = table().readSetting(i, 1);
             const QString url = table().readSetting(i, 2);
             m_rows[size_t(i - 1)] = {word, url};
-            publish(i - 1, word, url);
+            publish(program(), i - 1, word, url);
         }
     });
-    hwCount() = count + 1;
+    program().hwCount = count + 1;
     txtWord->clear();
     txtUrl->clear();
 }
@@ -276,11 +285,11 @@ void frmHW::cmdRemove_Click()
 {
     // A position past the table holds no row; removing there would cut the
     // table's real last row.
-    if (m_current < 1 || m_current > hwCount())
+    if (m_current < 1 || m_current > program().hwCount)
         return;
-    int count = hwCount();
+    int count = program().hwCount;
     table().remove(m_current, count);
-    hwCount() = count;
+    program().hwCount = count;
     reloadWords(count);
     showRow(m_current);
 }
@@ -290,8 +299,8 @@ void frmHW::dropEmptyRows()
     // A row made by Create and never filled would end the table at the next
     // start and hide every row after it. Empty rows with no word after them
     // hide nothing and stay.
-    table().update(hwCount());
-    int count = hwCount();
+    table().update(program().hwCount);
+    int count = program().hwCount;
     bool dropped = false;
     bool wordAfter = false;
     for (int r = count; r >= 1; --r) {

@@ -20,10 +20,11 @@ class cTextDataBase;
 
 namespace velmora::windows {
 
-// The hot-word table: loaded hidden at every start, where it reads db.tdb,
-// publishes the table to the program (hotWords, hotUrls, hwCount) and goes
-// on to load the main window; opened from the options window, the editor of
-// that table, one row at a time.
+// The hot-word table: at every start the table is read from db.tdb and
+// published to the program (hotWords, hotUrls, hwCount) before the main
+// window loads (loadAtStart); the window itself, opened from the options
+// window, is the editor of that table, one row at a time, and is built when
+// it is first opened.
 class frmHW : public SecondaryWindow
 {
     Q_OBJECT
@@ -37,6 +38,9 @@ public:
     bool nstup = false;
 
     void Form_Load();
+    // The start's silent load of the table, without the window; then the
+    // main window's load.
+    static void loadAtStart(Program &program);
 
     void cmdRemove_Click();
     void goFirst_Click();
@@ -74,8 +78,11 @@ private:
         QString url;
     };
 
-    int &hwCount();
-    void publish(int index, const QString &word, const QString &url);
+    // Reads db.tdb into table and publishes its rows (into rows as well
+    // when given), each part on its own: a table that can be neither read
+    // nor created stays as it is in memory.
+    static void readTable(Program &program, services::cTextDataBase &table, Row *rows);
+    static void publish(Program &program, int index, const QString &word, const QString &url);
     void reloadWords(int count);
     // Stores the fields into the current row; returns the row count written.
     int saveFields();

@@ -123,9 +123,9 @@ void start::exit_load()
     // On screen with its picture before the slow part of the start.
     step([&] { showPainted(this); });
     program().startStep("start-window");
-    // The rest of the start runs inside this step: the hot-word window's
+    // The rest of the start runs inside this step: the hot-word table's
     // load goes on to the main window's, which unloads this window.
-    step([&] { program().window<frmHW>().Form_Load(); });
+    step([&] { frmHW::loadAtStart(program()); });
 }
 
 QString start::versionText(const QString &version)

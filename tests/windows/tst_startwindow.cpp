@@ -82,8 +82,9 @@ void tst_StartWindow::startChainEndsWithTheMainWindow()
     QVERIFY(w.isVisible());
     QVERIFY(!fx.web(1)->calls.navigations.isEmpty());
     QCOMPARE(fx.web(1)->calls.navigations.constLast(), u"http://example.com/"_s);
-    QVERIFY(p.loadedWindow<frmHW>());
-    QVERIFY(p.loadedWindow<frmHW>()->isHidden());
+    // The hot-word table is read; its window waits for the user.
+    QVERIFY(p.hwCount >= 1);
+    QVERIFY(!p.loadedWindow<frmHW>());
     // The build's product page; a build without one has none.
     QCOMPARE(p.siteURL, QString::fromUtf16(velmora::services::product::Page));
     // On screen until the main window has painted, then unloaded by it:
