@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -47,27 +48,37 @@ private:
             if (auto *shown = qobject_cast<QFileDialog *>(top); shown && shown->isVisible())
                 dialog = shown;
         }
-        if (!dialog)
+        if (!dialog || answered)
             return;
-        if (answered)
+        if (!m_looked) {
+            m_looked = true;
+            seen.folder = QDir(dialog->directory()).absolutePath();
+            const QStringList selected = dialog->selectedFiles();
+            if (!selected.isEmpty() && QFileInfo(selected.first()).absolutePath() == seen.folder)
+                seen.name = QFileInfo(selected.first()).fileName();
+        }
+        if (m_answer.isEmpty()) {
+            answered = true;
+            dialog->reject();
+            return;
+        }
+        // Typed into the name field as a user does: selectFile leaves the
+        // field alone once it has the focus, which comes when it comes.
+        // Closed as the user's OK closes it, without the dialog's own check
+        // of the file, which waits on its folder model and may ask a
+        // question of its own on a busy machine.
+        if (auto *name = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s))
+            name->setText(m_answer);
+        else
+            dialog->selectFile(m_answer);
+        if (dialog->selectedFiles().value(0) != m_answer)
             return;
         answered = true;
-        seen.folder = QDir(dialog->directory()).absolutePath();
-        const QStringList selected = dialog->selectedFiles();
-        if (!selected.isEmpty() && QFileInfo(selected.first()).absolutePath() == seen.folder)
-            seen.name = QFileInfo(selected.first()).fileName();
-        if (m_answer.isEmpty()) {
-            dialog->reject();
-        } else {
-            // Closed as the user's OK closes it, without the dialog's own
-            // check of the file, which waits on its folder model and may
-            // ask a question of its own on a busy machine.
-            dialog->selectFile(m_answer);
-            static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
-        }
+        static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
     }
 
     QString m_answer;
+    bool m_looked = false;
     QTimer m_poll;
 };
 
