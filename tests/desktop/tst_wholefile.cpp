@@ -1,4 +1,5 @@
 #include "FileInternetState.h"
+#include "FileBytes.h"
 #include "RegistryFile.h"
 #include "ShellFavoritesDesktop.h"
 #include "SmallDisk.h"
@@ -18,28 +19,11 @@
 using namespace velmora::platform;
 using namespace Qt::StringLiterals;
 
+using velmora::test::bytesOf;
+using velmora::test::writeBytes;
+using velmora::test::modeOf;
+
 namespace {
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-int modeOf(const QString &path)
-{
-    struct stat info = {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
-    return int(info.st_mode & 07777);
-}
 
 QStringList entries(const QString &folder)
 {

@@ -1,5 +1,6 @@
 // The page cache on a disk that fills up.
 #include "EngineOfflineCache.h"
+#include "FileBytes.h"
 #include "EngineWebBrowser.h"
 #include "EventLoop.h"
 #include "HttpServer.h"
@@ -23,21 +24,10 @@ using namespace velmora::platform;
 using namespace Qt::StringLiterals;
 using velmora::test::spinUntil;
 
+using velmora::test::bytesOf;
+using velmora::test::modeOf;
+
 namespace {
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-int modeOf(const QString &path)
-{
-    struct stat info = {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
-    return int(info.st_mode & 07777);
-}
 
 } // namespace
 

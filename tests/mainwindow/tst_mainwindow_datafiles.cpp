@@ -1,6 +1,7 @@
 // The program's data files over a whole run: what a full disk leaves of
 // them, and who may read them.
 #include "FakeDialogs.h"
+#include "FileBytes.h"
 #include "FakeSystemFacts.h"
 #include "FakeWebBrowser.h"
 #include "Program.h"
@@ -27,30 +28,11 @@ using namespace velmora::test;
 using mainwindow::frmMain;
 using namespace Qt::StringLiterals;
 
+using velmora::test::bytesOf;
+using velmora::test::writeBytes;
+using velmora::test::modeOf;
+
 namespace {
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-// Permission bits, or -1 when the path is missing.
-int modeOf(const QString &path)
-{
-    struct stat info = {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return -1;
-    return int(info.st_mode & 07777);
-}
 
 int boxesNaming(const platform::FakeDialogs &dialogs, const QString &name)
 {

@@ -1,6 +1,7 @@
 // Shortcut files and the favourites kept in the settings store.
 
 #include "FavoritesFiles.h"
+#include "FileBytes.h"
 #include "FavoritesMenu.h"
 #include "FavoritesStore.h"
 #include "SettingsStore.h"
@@ -22,20 +23,10 @@
 using namespace velmora::services;
 using namespace Qt::StringLiterals;
 
+using velmora::test::bytesOf;
+using velmora::test::writeBytes;
+
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 // Windows-1251 bytes of "Привет".
 const QByteArray privetAnsi("\xcf\xf0\xe8\xe2\xe5\xf2");
@@ -152,7 +143,7 @@ void tst_FavoritesStore::writtenShortcutReadsBack()
     const QString path = QDir(m_env->dataHome()).filePath(u"Новости.url"_s);
     writeBytes(path, "old contents that are longer than the new ones\r\n");
     writeInternetShortcut(path, u"http://новости.рф/?a=1&b=2"_s);
-    QCOMPARE(readBytes(path), internetShortcutBytes(u"http://новости.рф/?a=1&b=2"_s));
+    QCOMPARE(bytesOf(path), internetShortcutBytes(u"http://новости.рф/?a=1&b=2"_s));
     QCOMPARE(readIniString(u"InternetShortcut"_s, u"URL"_s, QString(), path),
              u"http://новости.рф/?a=1&b=2"_s);
     // A folder that does not exist cannot hold the file.
@@ -475,9 +466,9 @@ void tst_FavoritesStore::exportWritesUsedSlots()
     const QDir target(QDir(folder).filePath(u"Избранное предыдущих версий"_s));
     QCOMPARE(target.entryList(QDir::Files, QDir::Name),
              (QStringList{u"a b c.url"_s, u"Почта.url"_s}));
-    QCOMPARE(readBytes(target.filePath(u"Почта.url"_s)),
+    QCOMPARE(bytesOf(target.filePath(u"Почта.url"_s)),
              QByteArray("[InternetShortcut]\r\nURL = http://mail/\r\n"));
-    QCOMPARE(readBytes(target.filePath(u"a b c.url"_s)),
+    QCOMPARE(bytesOf(target.filePath(u"a b c.url"_s)),
              QByteArray("[InternetShortcut]\r\nURL = http://abc/\r\n"));
 
     // A second export replaces the files; the folder exists already.
@@ -492,7 +483,7 @@ void tst_FavoritesStore::exportOfEqualNamesKeepsLater()
     QCOMPARE(store.exportOldFavorites(m_env->dataHome()), 2);
     const QDir target(QDir(m_env->dataHome()).filePath(u"Избранное предыдущих версий"_s));
     QCOMPARE(target.entryList(QDir::Files), QStringList{u"a b.url"_s});
-    QCOMPARE(readBytes(target.filePath(u"a b.url"_s)),
+    QCOMPARE(bytesOf(target.filePath(u"a b.url"_s)),
              QByteArray("[InternetShortcut]\r\nURL = http://second/\r\n"));
 }
 
