@@ -550,8 +550,8 @@ private:
         int visible = -1;
         QString before;
         QString after;
+        QString text;
     } m_tickStatus;
-    QString m_tickStatusText;
     struct TickCaption
     {
         QString title;

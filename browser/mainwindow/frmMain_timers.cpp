@@ -167,11 +167,10 @@ void frmMain::Timer1_Timer()
         const QString after = lang.langText(33);
         TickStatus &last = m_tickStatus;
         if (last.position == position && last.visible == n && last.before == before
-            && last.after == after && statusPanel2->text() == m_tickStatusText)
+            && last.after == after && statusPanel2->text() == last.text)
             return;
         const QString text = before + QString::number(position) + after + QString::number(n);
-        last = {position, n, before, after};
-        m_tickStatusText = text;
+        last = {position, n, before, after, text};
         if (statusPanel2->text() != text)
             statusPanel2->setText(text);
     });

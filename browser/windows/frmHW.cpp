@@ -163,13 +163,7 @@ void frmHW::Form_Load()
             QStringLiteral("general"), QStringLiteral("language"), lang.getDefaultLanguage(dir));
         lang.applyLanguage(dir, language, services::Language::HotWordsWindow, this);
     });
-    if (!nstup)
-        hide();
     readTable(program(), table(), m_rows.data());
-    if (!nstup && !program().mainLoaded) {
-        program().startStep("hot-words");
-        program().mainWindow().Form_Load();
-    }
     m_current = 1;
     if (nstup)
         showRow(1);

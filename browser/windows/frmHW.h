@@ -34,7 +34,8 @@ public:
     explicit frmHW(Program &program, QWidget *parent = nullptr);
     ~frmHW() override;
 
-    // False: the silent load of the start; true: opened for editing.
+    // True once opened for editing: the load then shows row 1. The start
+    // reads the table without the window (loadAtStart).
     bool nstup = false;
 
     void Form_Load();
